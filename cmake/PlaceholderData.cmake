@@ -1,0 +1,25 @@
+# Writes the three data files the program needs beside itself, as placeholders: 0x20000 bytes of
+# plain text each, saying in their own bytes that they are no real boot loader or flash-kind
+# block. An image built with them boots no box; they exist only to try the program.
+function(stellmark_write_placeholder_data dir)
+  set(size 131072)
+  foreach(entry "2zu1.dat|STELLMARK-1X-PH:" "1zu2.dat|STELLMARK-2X-PH:" "boot.dat|STELLMARK-BOOT-P:")
+    string(REPLACE "|" ";" parts "${entry}")
+    list(GET parts 0 name)
+    list(GET parts 1 head)
+    # The first 16 bytes are the signature; 2zu1.dat and 1zu2.dat differ within them.
+    set(line " PLATZHALTER ${name} - kein echter Inhalt, bootet keine Box.\n")
+    string(LENGTH "${line}" linelen)
+    math(EXPR reps "(${size} - 16) / ${linelen} + 1")
+    string(REPEAT "${line}" ${reps} body)
+    string(SUBSTRING "${head}${body}" 0 ${size} content)
+    set(path "${dir}/${name}")
+    set(old "")
+    if(EXISTS "${path}")
+      file(READ "${path}" old)
+    endif()
+    if(NOT old STREQUAL content)
+      file(WRITE "${path}" "${content}")
+    endif()
+  endforeach()
+endfunction()

@@ -1,0 +1,216 @@
+#include "modMain.h"
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include "BinaryFile.h"
+#include "Layout.h"
+#include "Proc.h"
+#include "Program.h"
+#include "wsFiles.h"
+
+namespace stellmark::modMain {
+
+std::string strFile1zu2;
+std::string strFile2zu1;
+std::string strFileBoot;
+
+std::string FileCheck()
+{
+    Proc p("modMain", "FileCheck", "[modMain] Function FileCheck() As String");
+    std::string result;
+    return p.Run(result, [&] {
+        std::string dir;
+        p.Step([&] { dir = wsFiles::IsSlash(program::Dir()); });
+        std::string missing;
+        for (const char* name : {"1zu2.dat", "2zu1.dat", "boot.dat"}) {
+            if (!wsFiles::FileExist(dir + name))
+                missing += std::string(name) + "\r\n";
+        }
+        if (!missing.empty()) {
+            result = missing + "\r\nkonnten nicht gefunden werden!";
+            return;
+        }
+        strFile1zu2 = dir + "1zu2.dat";
+        strFile2zu1 = dir + "2zu1.dat";
+        strFileBoot = dir + "boot.dat";
+        result = "ok";
+    });
+}
+
+int32_t ImageTest(const std::string& strSource)
+{
+    Proc p("modMain", "ImageTest", "[modMain] Function ImageTest(strSource As String) As Long",
+           {{"strSource", strSource}});
+    int32_t result = 0;
+    return p.Run(result, [&] {
+        BinaryFile image;
+        int64_t length = 0;
+        p.Step([&] { image.OpenRead(strSource); });
+        p.Step([&] { length = image.Length(); });
+        int32_t base = length == layout::kImageWithBootSize ? 10
+                       : length == layout::kBodySize        ? 20
+                                                            : 0;
+        if (base == 0)
+            return;  // nothing read, no data file opened; the image closes with its owner
+
+        std::array<unsigned char, layout::kSignatureLength> signature {};
+        std::size_t got = 0;
+        p.Step([&] { got = image.ReadAt(base == 10 ? layout::kBootShift : 0, signature.data(),
+                                        signature.size()); });
+
+        // A data file shorter than the signature matches nothing.
+        auto matches = [&](const std::string& dataFile) {
+            BinaryFile data;
+            std::array<unsigned char, layout::kSignatureLength> head {};
+            std::size_t n = 0;
+            p.Step([&] { data.OpenRead(dataFile); });
+            p.Step([&] { n = data.ReadAt(0, head.data(), head.size()); });
+            p.Step([&] { data.Close(); });
+            return got == signature.size() && n == head.size() && head == signature;
+        };
+        int32_t kind = 0;
+        if (matches(strFile2zu1))
+            kind = 1;
+        if (matches(strFile1zu2))
+            kind = 2;
+        p.Step([&] { image.Close(); });
+        result = kind != 0 ? base + kind : 0;
+    });
+}
+
+std::string ImageTestText(int32_t Value)
+{
+    Proc p("modMain", "ImageTestText", "[modMain] Function ImageTestText(Value As Long) As String",
+           {{"Value", Value}});
+    switch (Value) {
+    case kNoImage: return "kein gültiges Image";
+    case k1xWithBoot: return "1x mit Bootloader";
+    case k2xWithBoot: return "2x mit Bootloader";
+    case k1xWithoutBoot: return "1x ohne Bootloader";
+    case k2xWithoutBoot: return "2x ohne Bootloader";
+    default: return "";
+    }
+}
+
+int32_t GetImageSize(const std::string& FileName)
+{
+    Proc p("modMain", "GetImageSize", "[modMain] Function GetImageSize(FileName As String) As Long",
+           {{"FileName", FileName}});
+    int32_t result = 0;
+    return p.Run(result, [&] {
+        if (FileName.empty() || !wsFiles::FileExist(FileName))
+            return;
+        BinaryFile file;
+        int64_t length = 0;
+        p.Step([&] { file.OpenRead(FileName); });
+        p.Step([&] { length = file.Length(); });
+        p.Step([&] { file.Close(); });
+        // Sizes are signed 32-bit: a file of 2 GiB or more does not fit.
+        p.Step([&] {
+            if (length > std::numeric_limits<int32_t>::max())
+                throw Failure(err::Overflow);
+            result = static_cast<int32_t>(length);
+        });
+    });
+}
+
+std::string GetHexValue(int32_t Value)
+{
+    Proc p("modMain", "GetHexValue", "[modMain] Function GetHexValue(Value As Long) As String",
+           {{"Value", Value}});
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%X", static_cast<uint32_t>(Value));
+    std::string hex = digits;
+    return std::string("0x00000000").substr(0, 10 - hex.size()) + hex;
+}
+
+bool CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
+              int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
+              const std::string& LastFile)
+{
+    Proc p("modMain", "CopyFile",
+           "[modMain] Public Function CopyFile(strSource As String,strDestination As "
+           "String,Optional lngStart As Long = 1,Optional lngEnd As Long = 1,Optional PrevFile As "
+           "String,Optional PrevFile1 As String,Optional LastFile As String)As Boolean",
+           {{"strSource", strSource},
+            {"strDestination", strDestination},
+            {"lngStart", lngStart},
+            {"lngEnd", lngEnd},
+            {"PrevFile", PrevFile},
+            {"PrevFile1", PrevFile1},
+            {"LastFile", LastFile}});
+    bool result = false;
+    return p.Run(result, [&] {
+        constexpr std::size_t kBlock = 4096;
+        std::array<unsigned char, kBlock> Buffer {};  // the one copy block of the call
+        BinaryFile source;
+        TempOutput destination;
+        int64_t written = 0;  // the destination is written from its first byte on, in order
+
+        // Reads `want` bytes at `offset` into the block; `need` of them must be there.
+        auto readBlock = [&](const BinaryFile& from, int64_t offset, std::size_t need) {
+            p.Step([&] {
+                if (offset < 0)
+                    throw Failure(err::BadRecordNumber);
+                if (from.ReadAt(offset, Buffer.data(), kBlock) < need)
+                    throw Failure(err::InputPastEnd);  // the file shrank while being copied
+            });
+        };
+        auto writeBlock = [&](std::size_t n) {
+            if (p.Step([&] { destination.WriteAt(written, Buffer.data(), n); }))
+                written += static_cast<int64_t>(n);
+        };
+        auto copyBytes = [&](const BinaryFile& from, int64_t offset, int64_t count) {
+            for (int64_t i = 0; i < count / static_cast<int64_t>(kBlock); ++i) {
+                readBlock(from, offset, kBlock);
+                writeBlock(kBlock);
+                offset += kBlock;
+            }
+            auto rest = static_cast<std::size_t>(count % static_cast<int64_t>(kBlock));
+            if (rest > 0) {
+                readBlock(from, offset, rest);
+                writeBlock(rest);
+            }
+        };
+        auto wholeFile = [&](const std::string& name) {
+            if (name.empty())
+                return;
+            BinaryFile piece;
+            int64_t length = 0;
+            p.Step([&] { piece.OpenRead(name); });
+            p.Step([&] { length = piece.Length(); });
+            copyBytes(piece, 0, length);
+            p.Step([&] { piece.Close(); });
+        };
+
+        p.Step([&] { source.OpenRead(strSource); });
+        p.Step([&] { destination.Create(strDestination); });
+        wholeFile(PrevFile);
+        wholeFile(PrevFile1);
+
+        int64_t end = 0;
+        p.Step([&] { end = source.Length(); });
+        if (lngEnd != 1 && lngEnd < end)
+            end = lngEnd;
+        int32_t count = 0;
+        p.Step([&] {
+            int64_t n = end - lngStart + 1;
+            if (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min())
+                throw Failure(err::Overflow);
+            count = static_cast<int32_t>(n);
+        });
+        if (count > 0)
+            copyBytes(source, int64_t {lngStart} - 1, count);
+
+        wholeFile(LastFile);
+        p.Step([&] { source.Close(); });
+        // A skipped step leaves a gap or stale bytes: such an output never takes the name.
+        if (p.AnySkipped())
+            return;
+        result = p.Step([&] { destination.Commit(); });
+    });
+}
+
+}  // namespace stellmark::modMain

@@ -1,0 +1,36 @@
+#pragma once
+// The image core: data files, classification and the copy engine.
+#include <cstdint>
+#include <string>
+
+namespace stellmark::modMain {
+
+// Full paths of the three data files, set by FileCheck once all three are found.
+extern std::string strFile1zu2;
+extern std::string strFile2zu1;
+extern std::string strFileBoot;
+
+// "ok" when 1zu2.dat, 2zu1.dat and boot.dat lie beside the program; else the list of the
+// missing ones and a closing line.
+std::string FileCheck();
+
+// Image classes.
+inline constexpr int32_t kNoImage = 0;
+inline constexpr int32_t k1xWithBoot = 11;
+inline constexpr int32_t k2xWithBoot = 12;
+inline constexpr int32_t k1xWithoutBoot = 21;
+inline constexpr int32_t k2xWithoutBoot = 22;
+
+int32_t ImageTest(const std::string& strSource);
+std::string ImageTestText(int32_t Value);
+int32_t GetImageSize(const std::string& FileName);
+std::string GetHexValue(int32_t Value);
+
+// Writes PrevFile, PrevFile1, the range lngStart..lngEnd of strSource (1-based, both included;
+// lngEnd 1 means the end of the source) and LastFile into strDestination. Empty names are left
+// out. The destination appears only complete; true when it was written.
+bool CopyFile(const std::string& strSource, const std::string& strDestination,
+              int32_t lngStart = 1, int32_t lngEnd = 1, const std::string& PrevFile = "",
+              const std::string& PrevFile1 = "", const std::string& LastFile = "");
+
+}  // namespace stellmark::modMain

@@ -1,0 +1,29 @@
+// Writes the demo images into a folder and says of each what it is.
+#include <iostream>
+
+#include "DemoImages.h"
+#include "Failure.h"
+#include "modMain.h"
+
+using namespace stellmark;
+
+int main(int argc, char** argv)
+{
+    std::string dir = argc > 1 ? argv[1] : "demo-images";
+    std::string check = modMain::FileCheck();
+    if (check != "ok") {
+        std::cerr << "Die folgende(n) Datei(en)\n\n" << check << "\n";
+        return 1;
+    }
+    try {
+        for (const auto& image : demo::WriteDemoImages(dir)) {
+            int32_t cls = modMain::ImageTest(image.path);
+            std::cout << image.path << ": " << modMain::ImageTestText(cls) << " ("
+                      << modMain::GetHexValue(modMain::GetImageSize(image.path)) << ")\n";
+        }
+    } catch (const Failure& f) {
+        std::cerr << "Fehler " << f.Number() << " (" << f.Description() << ")\n";
+        return 3;
+    }
+    return 0;
+}

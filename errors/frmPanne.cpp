@@ -1,0 +1,158 @@
+#include "frmPanne.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <unistd.h>
+
+#include "Program.h"
+
+namespace stellmark {
+
+namespace {
+std::tm LocalNow()
+{
+    std::time_t t = std::time(nullptr);
+    std::tm tm {};
+    localtime_r(&t, &tm);
+    return tm;
+}
+
+void DefaultExit()
+{
+    pending::UnlinkAll();
+    std::_Exit(EXIT_FAILURE);
+}
+}  // namespace
+
+frmPanne::frmPanne() : clock_(LocalNow), exit_(DefaultExit) {}
+
+frmPanne& frmPanne::Instance()
+{
+    static frmPanne instance;
+    return instance;
+}
+
+std::tm frmPanne::Now() const { return clock_(); }
+
+void frmPanne::Insert(std::size_t index, std::string line)
+{
+    if (index > lines_.size())
+        index = lines_.size();
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
+    if (lines_.size() > kMaxLines)
+        lines_.pop_back();
+}
+
+void frmPanne::CallStack(const std::string& signature)
+{
+    if (visible_)
+        return;
+    std::tm tm = Now();
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d ", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    Insert(0, stamp + signature);
+}
+
+void frmPanne::CallStackParam(const std::string& paramName, const std::string& valueText)
+{
+    if (visible_)
+        return;
+    Insert(1, "\t" + paramName + ":\t" + valueText);
+}
+
+int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktProc,
+                          int16_t ContBits)
+{
+    Failure f = handled_.value_or(Failure(0, "", 0));
+    lblError_[0] = std::to_string(f.Number()) + " (" + f.Description() + ")";
+    lblError_[1] = AktModul;
+    lblError_[2] = AktProc;
+    lblError_[3] = std::to_string(f.Line());
+    if (progInfo_.empty())
+        progInfo_ = program::BaseName() + "  V" + std::to_string(program::kMajor) + "." +
+                    std::to_string(program::kMinor) + "." + std::to_string(program::kRevision);
+    caption_ = progInfo_ + " - Fehlermeldung";
+    if (presenter_)
+        presenter_->Prepare(*this, ContBits);
+    if (protocolWriter_)
+        protocolWriter_(*this);
+    if (presenter_)
+        presenter_->Beep();
+    // Without a presenter nobody can be asked: leaving the procedure loses nothing.
+    int16_t choice = kLeave;
+    if (presenter_) {
+        visible_ = true;
+        choice = presenter_->ShowModal(*this);
+        visible_ = false;
+    }
+    continueChoice_ = choice;
+    return choice;
+}
+
+std::string frmPanne::LPSTRToVBString(const std::string& text)
+{
+    auto p = text.find('\0');
+    return p == std::string::npos ? std::string() : text.substr(0, p);
+}
+
+void frmPanne::EndProgram() { exit_(); }
+
+ErrorPresenter* frmPanne::SetPresenter(ErrorPresenter* presenter)
+{
+    std::swap(presenter_, presenter);
+    return presenter;
+}
+
+std::function<std::tm()> frmPanne::SetClock(std::function<std::tm()> clock)
+{
+    std::swap(clock_, clock);
+    if (!clock_)
+        clock_ = LocalNow;
+    return clock;
+}
+
+std::function<void()> frmPanne::SetExit(std::function<void()> exitFn)
+{
+    std::swap(exit_, exitFn);
+    if (!exit_)
+        exit_ = DefaultExit;
+    return exitFn;
+}
+
+std::function<void(frmPanne&)> frmPanne::SetProtocolWriter(std::function<void(frmPanne&)> writer)
+{
+    std::swap(protocolWriter_, writer);
+    return writer;
+}
+
+void frmPanne::ResetForTests()
+{
+    lines_.clear();
+    visible_ = false;
+    progInfo_.clear();
+    caption_ = "ProgInfo - Fehlermeldung";
+    continueChoice_ = 0;
+    lblError_ = {};
+    handled_.reset();
+}
+
+namespace pending {
+namespace {
+std::set<std::string>& Paths()
+{
+    static std::set<std::string> paths;
+    return paths;
+}
+}  // namespace
+void Add(const std::string& path) { Paths().insert(path); }
+void Remove(const std::string& path) { Paths().erase(path); }
+void UnlinkAll()
+{
+    for (const auto& p : Paths())
+        ::unlink(p.c_str());
+    Paths().clear();
+}
+}  // namespace pending
+
+}  // namespace stellmark

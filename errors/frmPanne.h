@@ -1,0 +1,105 @@
+#pragma once
+// The error component without its window: the trace list of recent procedure entries, the
+// failure being handled and OnError, which asks the user (through a presenter) how to go on.
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Failure.h"
+#include "TraceValue.h"
+
+namespace stellmark {
+
+class frmPanne;
+
+// Continuations OnError returns, the index of the continue button pressed.
+enum Continuation : int16_t { kRetry = 0, kNext = 1, kLeave = 2, kEnd = 3 };
+
+// What shows the error to the user: the error dialog in the window program, a printer in the
+// command-line tool, a scripted chooser in tests.
+class ErrorPresenter {
+public:
+    virtual ~ErrorPresenter() = default;
+    // Pointer shape and arrangement of the dialog for the offered continuations.
+    virtual void Prepare(frmPanne& panne, int16_t contBits) { (void)panne, (void)contBits; }
+    virtual void Beep() {}
+    // Shows the dialog modally and returns the index of the continue button pressed.
+    virtual int16_t ShowModal(frmPanne& panne) = 0;
+};
+
+class frmPanne {
+public:
+    static constexpr std::size_t kMaxLines = 40;
+
+    // The one instance of the run, created on first use and kept until the process ends.
+    static frmPanne& Instance();
+
+    void CallStack(const std::string& signature);
+    void CallStackParam(const std::string& paramName, const std::string& valueText);
+    template <class T>
+    void CallStackParam(const std::string& paramName, const T& value)
+    {
+        CallStackParam(paramName, ValueText(value));
+    }
+
+    // Shows the failure being handled and returns the user's choice.
+    int16_t OnError(const std::string& AktModul, const std::string& AktProc,
+                    int16_t ContBits = 255);
+
+    // Text up to the first NUL; empty when there is none.
+    static std::string LPSTRToVBString(const std::string& text);
+
+    // Ends the process at once. Goes through the replaceable exit function.
+    void EndProgram();
+
+    const std::deque<std::string>& lstCallStack() const { return lines_; }
+    bool Visible() const { return visible_; }
+    const std::string& ProgInfo() const { return progInfo_; }
+    const std::string& Caption() const { return caption_; }
+    int16_t ContinueChoice() const { return continueChoice_; }
+    // Value labels of the error frame: number (description), module, procedure, line.
+    const std::array<std::string, 4>& lblError() const { return lblError_; }
+
+    void SetHandledFailure(const Failure& failure) { handled_ = failure; }
+
+    // Replaceable services. Each setter returns the one it replaced.
+    ErrorPresenter* SetPresenter(ErrorPresenter* presenter);
+    std::function<std::tm()> SetClock(std::function<std::tm()> clock);
+    std::function<void()> SetExit(std::function<void()> exitFn);
+    // Called at OnError's step 8 (the protocol written before the beep).
+    std::function<void(frmPanne&)> SetProtocolWriter(std::function<void(frmPanne&)> writer);
+
+    // Empties the record and the remembered values; for tests that need a fresh run.
+    void ResetForTests();
+
+    std::tm Now() const;
+
+private:
+    frmPanne();
+    void Insert(std::size_t index, std::string line);
+
+    std::deque<std::string> lines_;
+    bool visible_ = false;
+    std::string progInfo_;
+    std::string caption_ = "ProgInfo - Fehlermeldung";
+    int16_t continueChoice_ = 0;
+    std::array<std::string, 4> lblError_;
+    std::optional<Failure> handled_;
+    ErrorPresenter* presenter_ = nullptr;
+    std::function<std::tm()> clock_;
+    std::function<void()> exit_;
+    std::function<void(frmPanne&)> protocolWriter_;
+};
+
+// Paths of temporary outputs that an immediate end of the program must not leave behind.
+namespace pending {
+void Add(const std::string& path);
+void Remove(const std::string& path);
+void UnlinkAll();
+}  // namespace pending
+
+}  // namespace stellmark

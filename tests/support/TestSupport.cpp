@@ -1,0 +1,125 @@
+#include "TestSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <stdlib.h>
+
+#include "Program.h"
+#include "modMain.h"
+
+namespace stellmark::test {
+
+ScriptedPresenter::ScriptedPresenter(std::deque<int16_t> script, int16_t fallback)
+    : script_(std::move(script)), fallback_(fallback),
+      previous_(frmPanne::Instance().SetPresenter(this))
+{
+}
+
+ScriptedPresenter::~ScriptedPresenter() { frmPanne::Instance().SetPresenter(previous_); }
+
+void ScriptedPresenter::Prepare(frmPanne&, int16_t contBits) { pendingBits_ = contBits; }
+
+int16_t ScriptedPresenter::ShowModal(frmPanne& panne)
+{
+    const auto& l = panne.lblError();
+    calls.push_back({l[0], l[1], l[2], l[3], pendingBits_});
+    if (onShow)
+        onShow();
+    if (script_.empty())
+        return fallback_;
+    int16_t c = script_.front();
+    script_.pop_front();
+    return c;
+}
+
+ScopedExit::ScopedExit() : previous_(frmPanne::Instance().SetExit([this] { ++calls; })) {}
+ScopedExit::~ScopedExit() { frmPanne::Instance().SetExit(previous_); }
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "stellmark-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Restore write permission that a test may have taken away, so the folder can go.
+    for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
+        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempDir::Entries() const
+{
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(path_))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScopedProgramFile::ScopedProgramFile(const std::string& dir, const std::string& name)
+{
+    program::OverrideFile(dir + "/" + name);
+}
+ScopedProgramFile::~ScopedProgramFile() { program::OverrideFile(""); }
+
+std::string Pattern(std::size_t n, unsigned seed)
+{
+    std::string s(n, '\0');
+    uint32_t x = seed * 2654435761u + 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        s[i] = static_cast<char>(x);
+    }
+    return s;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool Exists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+DataFiles InstallDataFiles(const std::string& dir)
+{
+    DataFiles d {Pattern(0x20000, 12), Pattern(0x20000, 21), Pattern(0x20000, 99)};
+    WriteFile(dir + "/1zu2.dat", d.f1zu2);
+    WriteFile(dir + "/2zu1.dat", d.f2zu1);
+    WriteFile(dir + "/boot.dat", d.boot);
+    modMain::strFile1zu2 = dir + "/1zu2.dat";
+    modMain::strFile2zu1 = dir + "/2zu1.dat";
+    modMain::strFileBoot = dir + "/boot.dat";
+    return d;
+}
+
+void ResetPanne() { frmPanne::Instance().ResetForTests(); }
+
+}  // namespace stellmark::test

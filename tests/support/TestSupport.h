@@ -1,0 +1,85 @@
+#pragma once
+// Shared helpers of the tests: a scripted error chooser, temporary folders and file bytes.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "frmPanne.h"
+
+namespace stellmark::test {
+
+// Answers OnError from a script and records what each call was given.
+class ScriptedPresenter : public ErrorPresenter {
+public:
+    struct Call {
+        std::string number;  // lblError 0: "number (description)"
+        std::string module;
+        std::string proc;
+        std::string line;
+        int16_t contBits;
+    };
+    explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave);
+    ~ScriptedPresenter() override;
+
+    void Prepare(frmPanne& panne, int16_t contBits) override;
+    int16_t ShowModal(frmPanne& panne) override;
+
+    std::vector<Call> calls;
+    std::function<void()> onShow;  // runs while the dialog "shows"
+
+private:
+    std::deque<int16_t> script_;
+    int16_t fallback_;
+    int16_t pendingBits_ = 0;
+    ErrorPresenter* previous_;
+};
+
+// Replaces the program's end with a recorder for the lifetime of the object.
+class ScopedExit {
+public:
+    ScopedExit();
+    ~ScopedExit();
+    int calls = 0;
+
+private:
+    std::function<void()> previous_;
+};
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // Names of the entries in the folder, sorted.
+    std::vector<std::string> Entries() const;
+
+private:
+    std::string path_;
+};
+
+// Makes the program file appear to lie in `dir` under `name` while the object lives.
+class ScopedProgramFile {
+public:
+    ScopedProgramFile(const std::string& dir, const std::string& name = "Stellmark");
+    ~ScopedProgramFile();
+};
+
+std::string Pattern(std::size_t n, unsigned seed = 1);
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// Writes three data files of 0x20000 bytes with distinct signatures into `dir` and points the
+// core's data-file paths at them. Returns the contents: 1zu2, 2zu1, boot.
+struct DataFiles {
+    std::string f1zu2, f2zu1, boot;
+};
+DataFiles InstallDataFiles(const std::string& dir);
+
+// Empties the trace list and the error component's remembered values.
+void ResetPanne();
+
+}  // namespace stellmark::test
