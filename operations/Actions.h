@@ -1,0 +1,112 @@
+#pragma once
+// The image operations as logic without a window: the action catalogue, the list offered per
+// image class, the plan of every action (range, data files, proposed name, refusal), expert
+// input, output naming, the CramFS verdict and the execution of a plan. The window's handlers
+// and the command-line tool both call these.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Proc.h"
+
+namespace stellmark::ops {
+
+// The sixteen action texts, the keys of the actions; compared exactly.
+inline constexpr std::string_view k1xOhne = "1x ohne Bootloader erzeugen";
+inline constexpr std::string_view k2xOhne = "2x ohne Bootloader erzeugen";
+inline constexpr std::string_view k1xMit = "1x mit Bootloader erzeugen";
+inline constexpr std::string_view k2xMit = "2x mit Bootloader erzeugen";
+inline constexpr std::string_view k1xExtract = "1x extrahieren";
+inline constexpr std::string_view k2xExtract = "2x extrahieren";
+inline constexpr std::string_view kBootExtract = "BR Bootloader extrahieren";
+inline constexpr std::string_view kExpert = "Experte - auszulesenden Bereich angeben";
+inline constexpr std::string_view kRootExtract = "root [CramFS] extrahieren";
+inline constexpr std::string_view kRootInsert = "root [CramFS] einfügen";
+inline constexpr std::string_view kIdxfsExtract = "idxfs extrahieren";
+inline constexpr std::string_view kVarExtract = "var [JFFS2] extrahieren";
+inline constexpr std::string_view kPpcbootExtract = "ppcboot extrahieren";
+inline constexpr std::string_view kIdxfsInsert = "idxfs einfügen";
+inline constexpr std::string_view kVarInsert = "var [JFFS2] einfügen";
+inline constexpr std::string_view kPpcbootInsert = "ppcboot einfügen";
+
+// All sixteen, in the order of the action table.
+extern const std::array<std::string_view, 16> kActionTexts;
+
+// The entries FillCombo puts into the list for an exclusion text (a class text or empty), in
+// the order they are added; the first is the one shown after filling.
+std::vector<std::string> ComboEntries(const std::string& Ausschluss);
+
+// The list as image selection leaves it: the entries and whether list and Start are enabled.
+// fileChosen: txtFile names an existing file. useOnlyValidImages: the check-box setting.
+struct ListState {
+    std::vector<std::string> entries;
+    bool enabled = false;
+    bool filled = false;  // false: the list stays empty and the shown entry does not change
+};
+ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImages);
+
+// Message boxes the operations answer with.
+enum class Icon { None, Information, Exclamation, Critical };
+struct Message {
+    std::string text;
+    Icon icon = Icon::None;
+    std::string title;  // empty: the program's own title
+};
+extern const Message kNoBootLoader;    // "Dieses Image besitzt keinen Bootloader!"
+extern const Message kNotAvailable;    // "Funktion noch nicht vorhanden"
+extern const Message kBadRange;        // the expert range failed its check
+extern const Message kSameFile;        // the output is the source
+extern const Message kMissingDataFiles;  // command-line tool only: no data files, no class
+
+// What Start does for an action, decided before the save dialog.
+struct Plan {
+    enum Kind { Write, Refuse, Nothing } kind = Nothing;
+    std::string initialName;  // proposed in the save dialog
+    int32_t first = 0, last = 0;  // 1-based source positions, both included
+    std::string prevFile, prevFile1;  // data-file paths written in front, or empty
+    Message refusal;  // for Refuse
+};
+
+// The expert inputs as the window holds them.
+struct ExpertInput {
+    std::string start;  // txtStart
+    std::string end;    // txtEnde
+    int32_t imageSize = 0;  // lngImageSize, as last measured
+};
+
+// Plans the action for an image of the given class. Calls CreateFileName (building actions) and
+// GetInputValue (expert action), which report themselves like every procedure.
+Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
+                const ExpertInput& expert = {});
+
+// Carries out a planned write to `output` as steps of the calling procedure `owner`: refuses
+// an output that is the source (any spelling of it), deletes an existing output, calls
+// CopyFile once. Returns the refusal message, or nothing when the copy was made.
+struct Outcome {
+    enum Kind { Written, Refused, Failed } kind = Failed;
+    Message message;  // for Refused
+};
+Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
+                const std::string& output);
+
+// True when both paths name the same file: the same file identity where both exist, the same
+// normalised absolute path otherwise.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Expert input: "0x" hexadecimal (two's complement, at most 8 digits) or decimal; -1 invalid.
+// A decimal outside the signed 32-bit range is an overflow failure through the handler.
+int32_t GetInputValue(const std::string& Value);
+
+// The name proposed for an image built with the flash-kind tag SubStr from `sourcePath`.
+std::string CreateFileName(const std::string& SubStr, const std::string& sourcePath);
+
+// "0x00800000 [8388608] Bytes": a size as the window shows it.
+std::string SizeText(int32_t size);
+// lblCramfsInfo after choosing a CramFS file of `size` bytes, verdict included.
+std::string CramfsVerdict(int32_t size);
+bool CramfsFits(int32_t size);
+
+}  // namespace stellmark::ops
