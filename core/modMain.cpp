@@ -128,7 +128,7 @@ std::string GetHexValue(int32_t Value)
 
 bool CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
               int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
-              const std::string& LastFile)
+              const std::string& LastFile, EndRule endRule)
 {
     Proc p("modMain", "CopyFile",
            "[modMain] Public Function CopyFile(strSource As String,strDestination As "
@@ -192,7 +192,7 @@ bool CopyFile(const std::string& strSource, const std::string& strDestination, i
 
         int64_t end = 0;
         p.Step([&] { end = source.Length(); });
-        if (lngEnd != 1 && lngEnd < end)
+        if ((lngEnd != 1 || endRule == EndRule::Exact) && lngEnd < end)
             end = lngEnd;
         int32_t count = 0;
         p.Step([&] {

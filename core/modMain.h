@@ -29,8 +29,13 @@ std::string GetHexValue(int32_t Value);
 // Writes PrevFile, PrevFile1, the range lngStart..lngEnd of strSource (1-based, both included;
 // lngEnd 1 means the end of the source) and LastFile into strDestination. Empty names are left
 // out. The destination appears only complete; true when it was written.
+//
+// EndRule::Exact reads lngEnd 1 as the first byte itself, for a range that is to end there; it
+// is no parameter of the traced signature.
+enum class EndRule { Sentinel, Exact };
 bool CopyFile(const std::string& strSource, const std::string& strDestination,
               int32_t lngStart = 1, int32_t lngEnd = 1, const std::string& PrevFile = "",
-              const std::string& PrevFile1 = "", const std::string& LastFile = "");
+              const std::string& PrevFile1 = "", const std::string& LastFile = "",
+              EndRule endRule = EndRule::Sentinel);
 
 }  // namespace stellmark::modMain

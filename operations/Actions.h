@@ -4,6 +4,7 @@
 // input, output naming, the CramFS verdict and the execution of a plan. The window's handlers
 // and the command-line tool both call these.
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,7 +60,9 @@ extern const Message kNoBootLoader;    // "Dieses Image besitzt keinen Bootloade
 extern const Message kNotAvailable;    // "Funktion noch nicht vorhanden"
 extern const Message kBadRange;        // the expert range failed its check
 extern const Message kSameFile;        // the output is the source
-extern const Message kMissingDataFiles;  // command-line tool only: no data files, no class
+
+// The start-up message for a FileCheck result other than "ok".
+std::string MissingFilesText(const std::string& fileCheckResult);
 
 // What Start does for an action, decided before the save dialog.
 struct Plan {
@@ -67,6 +70,7 @@ struct Plan {
     std::string initialName;  // proposed in the save dialog
     int32_t first = 0, last = 0;  // 1-based source positions, both included
     std::string prevFile, prevFile1;  // data-file paths written in front, or empty
+    bool exactEnd = false;  // last 1 means the first byte, not the end of the source
     Message refusal;  // for Refuse
 };
 
@@ -86,11 +90,23 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
 // an output that is the source (any spelling of it), deletes an existing output, calls
 // CopyFile once. Returns the refusal message, or nothing when the copy was made.
 struct Outcome {
-    enum Kind { Written, Refused, Failed } kind = Failed;
+    enum Kind { Written, Refused, Failed, Cancelled, Nothing } kind = Failed;
     Message message;  // for Refused
 };
 Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
                 const std::string& output);
+
+// The whole road of Start, for both front ends: classify the source (unless the class is
+// given), plan the action, refuse or ask for the output path with the proposed name, execute.
+struct Request {
+    std::string actionText;
+    std::string source;
+    ExpertInput expert;
+    std::optional<int32_t> imageClass;  // given: no classification
+};
+// Gets the proposed name; returns the chosen path, or the empty text when cancelled.
+using OutputChooser = std::function<std::string(const std::string& initialName)>;
+Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOutput);
 
 // True when both paths name the same file: the same file identity where both exist, the same
 // normalised absolute path otherwise.

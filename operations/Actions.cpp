@@ -1,0 +1,326 @@
+#include "Actions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Layout.h"
+#include "modMain.h"
+#include "wsFiles.h"
+
+namespace stellmark::ops {
+
+const std::array<std::string_view, 16> kActionTexts = {
+    k1xOhne,       k2xOhne,      k1xMit,          k2xMit,       kBootExtract, kIdxfsExtract,
+    kRootExtract,  k1xExtract,   k2xExtract,      kExpert,      kVarExtract,  kPpcbootExtract,
+    kIdxfsInsert,  kVarInsert,   kRootInsert,     kPpcbootInsert};
+
+const Message kNoBootLoader {"Dieses Image besitzt keinen Bootloader!", Icon::Information,
+                             "Stellmark - Information"};
+const Message kNotAvailable {"Funktion noch nicht vorhanden", Icon::None, ""};
+const Message kBadRange {"Die angegebene Größe kann nicht verarbeitet werden.\r\n"
+                         "Bitte die Angaben prüfen",
+                         Icon::Exclamation, "Stellmark - Fehler"};
+const Message kSameFile {"Das Image kann nicht in sich selbst gespeichert werden!\r\n"
+                         "Bitte anderen Dateinamen angeben!\r\n",
+                         Icon::Critical, "Stellmark - Info"};
+
+std::string MissingFilesText(const std::string& fileCheckResult)
+{
+    return "Die folgende(n) Datei(en)\r\n\r\n" + fileCheckResult +
+           "\r\n\r\nProgramm wird beendet!";
+}
+
+std::vector<std::string> ComboEntries(const std::string& Ausschluss)
+{
+    auto has = [&](std::string_view part) { return Ausschluss.find(part) != std::string::npos; };
+    std::vector<std::string> list = {std::string(k1xOhne), std::string(k2xOhne),
+                                     std::string(k1xMit), std::string(k2xMit)};
+    if (has("1x"))
+        list.emplace_back(k1xExtract);
+    if (has("2x"))
+        list.emplace_back(k2xExtract);
+    if (has("mit"))
+        list.emplace_back(kBootExtract);
+    for (auto text : {kExpert, kRootExtract, kRootInsert})
+        list.emplace_back(text);
+    if (!Ausschluss.empty())
+        std::erase_if(list, [&](const std::string& entry) {
+            return entry.find(Ausschluss) != std::string::npos;
+        });
+    return list;
+}
+
+ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImages)
+{
+    if (!fileChosen)
+        return {};
+    if (useOnlyValidImages != 1)
+        return {{std::string(kExpert)}, true, true};
+    if (imageClass == modMain::kNoImage)
+        return {};
+    return {ComboEntries(modMain::ImageTestText(imageClass)), true, true};
+}
+
+namespace {
+std::string DataPath(layout::DataFile file)
+{
+    switch (file) {
+    case layout::DataFile::File1zu2: return modMain::strFile1zu2;
+    case layout::DataFile::File2zu1: return modMain::strFile2zu1;
+    case layout::DataFile::Boot: return modMain::strFileBoot;
+    case layout::DataFile::None: break;
+    }
+    return {};
+}
+
+Plan Cut(std::string name, layout::Region region, int32_t imageClass)
+{
+    Plan plan;
+    plan.kind = Plan::Write;
+    plan.initialName = std::move(name);
+    auto r = layout::RangeFor(region, imageClass);
+    plan.first = r.first;
+    plan.last = r.last;
+    return plan;
+}
+
+Plan Refuse(const Message& message)
+{
+    Plan plan;
+    plan.kind = Plan::Refuse;
+    plan.refusal = message;
+    return plan;
+}
+}  // namespace
+
+Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
+                const ExpertInput& expert)
+{
+    struct Build {
+        std::string_view text;
+        layout::FlashKind kind;
+        bool boot;
+    };
+    static constexpr Build kBuilds[] = {{k1xOhne, layout::FlashKind::k1x, false},
+                                        {k2xOhne, layout::FlashKind::k2x, false},
+                                        {k1xMit, layout::FlashKind::k1x, true},
+                                        {k2xMit, layout::FlashKind::k2x, true}};
+    for (const auto& b : kBuilds) {
+        if (actionText != b.text)
+            continue;
+        Plan plan;
+        plan.kind = Plan::Write;
+        plan.initialName = CreateFileName(b.kind == layout::FlashKind::k1x ? "1x" : "2x", sourcePath);
+        auto build = layout::PlanBuild(b.kind, b.boot, imageClass);
+        plan.first = build.range.first;
+        plan.last = build.range.last;
+        plan.prevFile = DataPath(build.prevFile);
+        plan.prevFile1 = DataPath(build.prevFile1);
+        return plan;
+    }
+    if (actionText == kBootExtract) {
+        if (!layout::HasBootLoader(imageClass))
+            return Refuse(kNoBootLoader);
+        return Cut("br_boot", layout::Region::BootLoader, imageClass);
+    }
+    if (actionText == kIdxfsExtract)
+        return Cut("", layout::Region::BodyRemainder, imageClass);
+    if (actionText == kRootExtract)
+        return Cut("cramfs", layout::Region::Root, imageClass);
+    if (actionText == k1xExtract)
+        return Cut("1xFile", layout::Region::FlashKind, imageClass);
+    if (actionText == k2xExtract)
+        return Cut("2xFile", layout::Region::FlashKind, imageClass);
+    for (auto text : {kVarExtract, kPpcbootExtract, kIdxfsInsert, kVarInsert, kRootInsert,
+                      kPpcbootInsert}) {
+        if (actionText == text)
+            return Refuse(kNotAvailable);
+    }
+    if (actionText == kExpert) {
+        int32_t start = GetInputValue(expert.start);
+        int32_t end = GetInputValue(expert.end);
+        if (start < 0 || end < 0 || end > expert.imageSize || end <= start)
+            return Refuse(kBadRange);
+        Plan plan;
+        plan.kind = Plan::Write;
+        plan.initialName = "expert";
+        plan.first = start + 1;
+        plan.last = end;
+        // The typed range is exact: a range ending at the first byte yields that byte.
+        plan.exactEnd = true;
+        return plan;
+    }
+    return {};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ea, eb;
+    auto na = std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+    auto nb = std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+    return !ea && !eb && na == nb;
+}
+
+Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
+                const std::string& output)
+{
+    if (plan.kind == Plan::Refuse)
+        return {Outcome::Refused, plan.refusal};
+    if (plan.kind != Plan::Write || output.empty())
+        return {Outcome::Failed, {}};
+    if (SameFile(source, output))
+        return {Outcome::Refused, kSameFile};
+    if (wsFiles::FileExist(output)) {
+        owner.Step([&] {
+            if (::unlink(output.c_str()) != 0)
+                ThrowErrno(errno, output);
+        });
+    }
+    bool written = modMain::CopyFile(source, output, plan.first, plan.last, plan.prevFile,
+                                     plan.prevFile1, "",
+                                     plan.exactEnd ? modMain::EndRule::Exact
+                                                   : modMain::EndRule::Sentinel);
+    return {written ? Outcome::Written : Outcome::Failed, {}};
+}
+
+Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOutput)
+{
+    int32_t imageClass = request.imageClass ? *request.imageClass : 0;
+    if (!request.imageClass)
+        owner.Step([&] { imageClass = modMain::ImageTest(request.source); });
+    Plan plan = PlanAction(request.actionText, imageClass, request.source, request.expert);
+    if (plan.kind == Plan::Nothing)
+        return {Outcome::Nothing, {}};
+    if (plan.kind == Plan::Refuse)
+        return {Outcome::Refused, plan.refusal};
+    std::string output = chooseOutput(plan.initialName);
+    if (output.empty())
+        return {Outcome::Cancelled, {}};
+    return Execute(owner, plan, request.source, output);
+}
+
+namespace {
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Plain decimal with optional sign, surrounding spaces and a full stop as decimal separator.
+// Empty when the text is no such number; otherwise the value rounded half to even, or an
+// overflow failure when it does not fit 32 bits.
+std::optional<int32_t> ParseDecimal(const std::string& text)
+{
+    std::size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos)
+        return std::nullopt;
+    std::size_t e = text.find_last_not_of(' ');
+    std::string_view t(text.data() + b, e - b + 1);
+    bool negative = false;
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+        negative = t[0] == '-';
+        t.remove_prefix(1);
+    }
+    auto dot = t.find('.');
+    std::string_view whole = t.substr(0, dot);
+    std::string_view frac = dot == std::string_view::npos ? std::string_view() : t.substr(dot + 1);
+    auto digits = [](std::string_view s) {
+        return s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if ((whole.empty() && frac.empty()) || !digits(whole) || !digits(frac))
+        return std::nullopt;
+
+    constexpr int64_t kLimit = int64_t {1} << 32;  // anything beyond is an overflow anyway
+    int64_t value = 0;
+    bool overflow = false;
+    for (char c : whole) {
+        value = value * 10 + (c - '0');
+        if (value > kLimit) {
+            overflow = true;
+            break;
+        }
+    }
+    if (!overflow && !frac.empty()) {
+        bool restNonZero = frac.substr(1).find_first_not_of('0') != std::string_view::npos;
+        if (frac[0] > '5' || (frac[0] == '5' && (restNonZero || value % 2 == 1)))
+            ++value;
+    }
+    if (negative)
+        value = -value;
+    if (overflow || value > INT32_MAX || value < INT32_MIN)
+        throw Failure(err::Overflow);
+    return static_cast<int32_t>(value);
+}
+}  // namespace
+
+int32_t GetInputValue(const std::string& Value)
+{
+    Proc p("frmMain", "GetInputValue", "[frmMain] Function GetInputValue(Value As String) As Long",
+           {{"Value", Value}});
+    // Held as invalid, so that leaving after a failed conversion never passes as offset 0.
+    int32_t result = -1;
+    return p.Run(result, [&] {
+        std::string lower = Value;
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find("&h") != std::string::npos)
+            return;
+        if (Value.rfind("0x", 0) == 0) {
+            std::string_view hex(Value);
+            hex.remove_prefix(2);
+            if (hex.empty() || hex.size() > 8 ||
+                !std::all_of(hex.begin(), hex.end(), IsHexDigit))
+                return;
+            result = static_cast<int32_t>(std::stoul(std::string(hex), nullptr, 16));
+            return;
+        }
+        p.Step([&] {
+            if (auto v = ParseDecimal(Value))
+                result = *v;
+        });
+    });
+}
+
+std::string CreateFileName(const std::string& SubStr, const std::string& sourcePath)
+{
+    Proc p("frmMain", "CreateFileName",
+           "[frmMain] Function CreateFileName(SubStr As String) As String", {{"SubStr", SubStr}});
+    std::string result;
+    return p.Run(result, [&] {
+        std::string name;
+        p.Step([&] { name = wsFiles::GetNamePart(sourcePath); });
+        if (auto dot = name.rfind('.'); dot != std::string::npos)
+            name.erase(dot);
+        std::string tag = SubStr;
+        for (char& c : tag)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::string other = tag == "1x" ? "2x" : tag == "2x" ? "1x" : "";
+        auto at = other.empty() ? std::string::npos : name.find(other);
+        if (at == std::string::npos)
+            result = name + "_[" + SubStr + "]";
+        else
+            result = name.replace(at, 2, SubStr);
+    });
+}
+
+std::string SizeText(int32_t size)
+{
+    return modMain::GetHexValue(size) + " [" + std::to_string(size) + "] Bytes";
+}
+
+bool CramfsFits(int32_t size) { return size <= layout::kRootSize; }
+
+std::string CramfsVerdict(int32_t size)
+{
+    return SizeText(size) + " " + (CramfsFits(size) ? "- im Limit!" : "- zu groß!");
+}
+
+}  // namespace stellmark::ops
