@@ -1,7 +1,6 @@
 #pragma once
 // The one failure type of the program: what a step throws and the handler answers.
 #include <cstdint>
-#include <source_location>
 #include <stdexcept>
 #include <string>
 

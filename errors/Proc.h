@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <initializer_list>
 #include <new>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -53,9 +52,9 @@ public:
     Proc& operator=(const Proc&) = delete;
 
     // Runs one step. True when it ran through; false when the user chose to skip it. A choice to
-    // leave unwinds to Run.
+    // leave unwinds to Run. `line` defaults to the caller's source line, shown as the failing line.
     template <class F>
-    bool Step(F&& f, std::source_location where = std::source_location::current())
+    bool Step(F&& f, int line = __builtin_LINE())
     {
         for (;;) {
             try {
@@ -63,11 +62,11 @@ public:
                 return true;
             } catch (Failure& failure) {
                 if (failure.Line() == 0)
-                    failure.SetLine(static_cast<int>(where.line()));
+                    failure.SetLine(line);
                 if (!Handle(failure))
                     return false;
             } catch (const std::bad_alloc&) {
-                if (!Handle(Failure(err::OutOfMemory, static_cast<int>(where.line()))))
+                if (!Handle(Failure(err::OutOfMemory, line)))
                     return false;
             }
         }
