@@ -1,0 +1,283 @@
+// The settings store: single values of an INI file, read and written with the behaviour of the
+// host platform's profile functions (names without regard to letter case, keys in the order first
+// written, values unescaped, CR LF line ends). Failures of the file itself are no errors here: a
+// read that finds nothing gives the empty text, a write that cannot be done gives 0.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+// The packaged header keeps its template definitions behind SI_IMPLEMENTATION for its shared
+// library, which brings ICU along; instantiated here, the store needs no library at run time.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+
+#include "BinaryFile.h"
+#include "Proc.h"
+#include "Program.h"
+#include "wsFiles.h"
+
+namespace stellmark::wsFiles {
+
+namespace {
+
+// Full path of the program's INI file, worked out on the first GI or WI of the run.
+std::string strIniFile;
+
+// The reader's buffer: 254 characters and the terminating zero.
+constexpr std::size_t kReadBuffer = 255;
+
+enum class Source { Read, Missing, Unreadable };
+
+// Case-insensitive names, one value per key, no multi-line values, "key=value" lines.
+struct IniData : CSimpleIniA {
+    IniData() : CSimpleIniA(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false)
+    {
+        SetSpaces(false);
+    }
+};
+
+// Loads the file into `ini`. A file that is not there (or whose folder is not) is `Missing`;
+// one that is there but cannot be read must not be replaced by a write.
+Source Load(const std::string& path, CSimpleIniA& ini)
+{
+    std::string bytes;
+    try {
+        BinaryFile file;
+        file.OpenRead(path);
+        bytes.resize(static_cast<std::size_t>(file.Length()));
+        bytes.resize(file.ReadAt(0, bytes.data(), bytes.size()));
+        file.Close();
+    } catch (const Failure& failure) {
+        int n = failure.Number();
+        bool missing = n == err::FileNotFound || n == err::PathNotFound;
+        return missing ? Source::Missing : Source::Unreadable;
+    }
+    return ini.LoadData(bytes.data(), bytes.size()) < 0 ? Source::Unreadable : Source::Read;
+}
+
+// Bytes in the first `limit` characters of UTF-8 text. A byte that starts no well-formed
+// sequence counts as one character, so text in another encoding is cut by bytes.
+std::size_t PrefixBytes(const std::string& text, std::size_t limit)
+{
+    auto sequence = [&](std::size_t at) -> std::size_t {
+        auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t n = lead >= 0xC2 && lead <= 0xDF ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 1;
+        if (at + n > text.size())
+            return 1;
+        for (std::size_t i = 1; i < n; ++i)
+            if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
+                return 1;
+        return n;
+    };
+    std::size_t at = 0;
+    for (std::size_t count = 0; at < text.size() && count < limit; ++count)
+        at += sequence(at);
+    return at;
+}
+
+bool Quoted(const std::string& value)
+{
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+           value.back() == value.front();
+}
+
+std::string ReadValue(const std::string& file, const std::string& section, const std::string& key)
+{
+    if (section.empty() || key.empty())
+        return {};
+    IniData ini;
+    if (Load(file, ini) != Source::Read)
+        return {};
+    std::string value = ini.GetValue(section.c_str(), key.c_str(), "");
+    // The platform drops one pair of quotes around a value, as hand-edited files use them.
+    if (Quoted(value))
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Texts that would break the line structure of the file, so that the value could not be read
+// back as written or would plant other keys and sections (a folder name may hold a line break).
+bool FitsOneLine(const std::string& text)
+{
+    return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
+bool Storable(const std::string& section, const std::string& key, const std::string& value)
+{
+    if (section.empty() || !FitsOneLine(section) || section.find(']') != std::string::npos)
+        return false;
+    if (key.empty())
+        return true;
+    // A key read back as a comment, a section or nothing at all would be lost.
+    auto first = key.find_first_not_of(" \t");
+    if (first == std::string::npos || !FitsOneLine(key) || key.find('=') != std::string::npos ||
+        std::string_view("[;#").find(key[first]) != std::string_view::npos)
+        return false;
+    return value.empty() || FitsOneLine(value);
+}
+
+// A settings file kept elsewhere through a link stays linked: the new file replaces the target.
+std::string WriteTarget(const std::string& file)
+{
+    std::error_code ec;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec))) {
+        auto target = std::filesystem::canonical(file, ec);
+        if (!ec)
+            return target.string();
+    }
+    return file;
+}
+
+// The file's own line ends, and one empty line between sections instead of the store's two.
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    int breaks = 0;
+    for (char c : text) {
+        breaks = c == '\n' ? breaks + 1 : 0;
+        if (breaks > 2)
+            continue;
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// The write of the platform's profile function. True on success.
+bool Write(const std::string& file, const std::string& section, const std::string& key,
+           const std::string& value)
+{
+    enum { DeleteSection, DeleteKey, Set } change = key.empty()     ? DeleteSection
+                                                    : value.empty() ? DeleteKey
+                                                                    : Set;
+    if (!Storable(section, key, change == Set ? value : std::string()))
+        return false;
+    std::string target = WriteTarget(file);
+    IniData ini;
+    // A file that stands there but cannot be read is never replaced by one without its contents.
+    if (Load(target, ini) == Source::Unreadable)
+        return false;
+
+    switch (change) {
+    // Nothing to delete: the file stays as it is, and a missing one is not made.
+    case DeleteSection:
+        if (!ini.Delete(section.c_str(), nullptr))
+            return true;
+        break;
+    case DeleteKey:
+        if (!ini.Delete(section.c_str(), key.c_str()))
+            return true;
+        break;
+    case Set: {
+        // Reading trims blanks at the ends and drops a pair of quotes: such a value goes into
+        // quotes of its own, so that it reads back as given (a folder name may end in a blank).
+        bool blankEnd = std::string_view(" \t").find(value.front()) != std::string_view::npos ||
+                        std::string_view(" \t").find(value.back()) != std::string_view::npos;
+        std::string stored = blankEnd || Quoted(value) ? '"' + value + '"' : value;
+        if (ini.SetValue(section.c_str(), key.c_str(), stored.c_str()) < 0)
+            return false;
+        break;
+    }
+    }
+
+    std::string text;
+    if (ini.Save(text) < 0)
+        return false;
+    text = WithCrLf(text);
+
+    struct stat st {};
+    bool existed = ::stat(target.c_str(), &st) == 0;
+    // A file the user made read-only is left alone, as the platform does.
+    if (existed && ::access(target.c_str(), W_OK) != 0)
+        return false;
+    try {
+        // Written beside the target and renamed over it: a crash never leaves half a file.
+        TempOutput out;
+        out.Create(target);
+        out.WriteAt(0, text.data(), text.size());
+        if (existed)
+            ::chmod(out.TempPath().c_str(), st.st_mode & 07777);
+        out.Commit();
+    } catch (const Failure&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string GetIni(const std::string& Bereich, const std::string& Eintrag, const std::string& File)
+{
+    Proc p("wsFiles", "GetIni",
+           "[wsFiles] Public Function GetIni(Bereich As String, Eintrag As String, File As "
+           "String) As String",
+           {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"File", File}});
+    std::string result;
+    return p.Run(result, [&] {
+        std::string value;
+        p.Step([&] { value = ReadValue(File, Bereich, Eintrag); });
+        p.Step([&] { result = value.substr(0, PrefixBytes(value, kReadBuffer - 1)); });
+    });
+}
+
+int32_t WriteIni(const std::string& Bereich, const std::string& Eintrag, const std::string& Wert,
+                 const std::string& File)
+{
+    Proc p("wsFiles", "WriteIni",
+           "[wsFiles] Public Function WriteIni(Bereich As String, Eintrag As String, Wert As "
+           "String, File As String) As Long",
+           {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"Wert", Wert}, {"File", File}});
+    int32_t result = 0;
+    return p.Run(result, [&] {
+        p.Step([&] { result = Write(File, Bereich, Eintrag, Wert) ? 1 : 0; });
+    });
+}
+
+std::string GI(const std::string& Bereich, const std::string& Eintrag)
+{
+    Proc p("wsFiles", "GI",
+           "[wsFiles] Public Function GI(Bereich As String, Eintrag As String) As String",
+           {{"Bereich", Bereich}, {"Eintrag", Eintrag}});
+    std::string result;
+    return p.Run(result, [&] {
+        if (strIniFile.empty())
+            p.Step([&] { strIniFile = GetIniFile(); });
+        p.Step([&] { result = GetIni(Bereich, Eintrag, strIniFile); });
+    });
+}
+
+int32_t WI(const std::string& Bereich, const std::string& Eintrag, const std::string& Wert)
+{
+    Proc p("wsFiles", "WI",
+           "[wsFiles] Public Function WI(Bereich As String, Eintrag As String, Wert As String) "
+           "As Long",
+           {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"Wert", Wert}});
+    int32_t result = 0;
+    return p.Run(result, [&] {
+        if (strIniFile.empty())
+            p.Step([&] { strIniFile = GetIniFile(); });
+        p.Step([&] { result = WriteIni(Bereich, Eintrag, Wert, strIniFile); });
+    });
+}
+
+std::string GetIniFile()
+{
+    Proc p("wsFiles", "GetIniFile", "[wsFiles] Public Function GetIniFile() As String");
+    std::string result;
+    return p.Run(result, [&] {
+        p.Step([&] { result = IsSlash(program::Dir()) + program::BaseName() + ".ini"; });
+    });
+}
+
+void ResetIniFileForTests() { strIniFile.clear(); }
+
+}  // namespace stellmark::wsFiles
