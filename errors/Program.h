@@ -9,6 +9,9 @@ inline constexpr int kMajor = 0;
 inline constexpr int kMinor = 1;
 inline constexpr int kRevision = 1;
 
+// The program's home page, opened by the link label and the error dialog.
+inline constexpr const char* kHomePage = "https://tafelrunde.example.org/";
+
 // Full path of the running executable (links resolved).
 std::string File();
 // Its folder, without a trailing "/" except for the root.

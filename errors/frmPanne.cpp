@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <set>
 #include <unistd.h>
 
@@ -82,9 +83,10 @@ int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktPro
     // Without a presenter nobody can be asked: leaving the procedure loses nothing.
     int16_t choice = kLeave;
     if (presenter_) {
-        visible_ = true;
+        // A failure while the dialog already shows must not switch recording back on.
+        bool wasVisible = std::exchange(visible_, true);
         choice = presenter_->ShowModal(*this);
-        visible_ = false;
+        visible_ = wasVisible;
     }
     continueChoice_ = choice;
     return choice;

@@ -35,6 +35,13 @@ class frmPanne {
 public:
     static constexpr std::size_t kMaxLines = 40;
 
+    // Captions the dialog shows and the protocol repeats.
+    static constexpr const char* kFramFehlerCaption = "Fehlerbeschreibung:";
+    static constexpr const char* kFramCallStackCaption = "CallStack:";
+    // Title labels beside lblError 0..3.
+    static constexpr std::array<const char*, 4> lblErrTitel = {"Fehler-Nr:", "Modul:", "Prozedur:",
+                                                               "Zeilen-Nr.:"};
+
     // The one instance of the run, created on first use and kept until the process ends.
     static frmPanne& Instance();
 

@@ -109,3 +109,19 @@ TEST(ValueText, FollowsTheKindOfTheValue)
     for (const auto& [got, want] : cases)
         EXPECT_EQ(got, want);
 }
+
+TEST_F(TraceTest, AFailureWhileTheDialogShowsKeepsRecordingOff)
+{
+    test::ScriptedPresenter chooser({kLeave, kLeave});
+    chooser.onShow = [&] {
+        chooser.onShow = nullptr;  // the nested dialog must not nest again
+        Proc inner("m", "Inner", "[m] Sub Inner()");
+        inner.Run([&] { inner.Step([] { throw Failure(err::Overflow); }); });
+        Proc late("m", "Late", "[m] Sub Late()");
+    };
+    Proc p("m", "Outer", "[m] Sub Outer()");
+    p.Run([&] { p.Step([] { throw Failure(err::FileNotFound); }); });
+    EXPECT_EQ(chooser.calls.size(), 2u);
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(Lines()[0], "14:03:12 [m] Sub Outer()");
+}

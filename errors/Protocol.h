@@ -1,0 +1,56 @@
+#pragma once
+// The error protocol: a plain-text report of the failure in the dialog, appended to the log
+// file beside the program on every failure and, on request, saved or sent to the home page.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace stellmark {
+
+class frmPanne;
+namespace platform {
+class Services;
+}
+
+// What the protocol's system lines show. On Linux: the kernel's name, its release numbers and
+// the distribution's name in place of the service-pack text.
+struct OsVersion {
+    std::string platform;  // "Plattform:" line
+    int major = 0;
+    int minor = 0;
+    uint32_t build = 0;  // only the low 16 bits are shown
+    // The raw text field as the system hands it over, cut at its first NUL when shown.
+    std::string servicePackField;
+};
+
+// Asks the running system. Never fails; unknown parts stay empty or 0.
+OsVersion QueryOsVersion();
+// Replaces where the system lines come from (tests); an empty function restores the system.
+std::function<OsVersion()> SetOsVersionSource(std::function<OsVersion()> source);
+
+// Pieces of the system query, open for tests.
+// "6.1.0-18-amd64" -> 6, 1, 0. Missing numbers are 0.
+void ParseKernelRelease(const std::string& release, int& major, int& minor, uint32_t& patch);
+// The PRETTY_NAME value of an os-release text, unquoted; empty when there is none.
+std::string PrettyNameFromOsRelease(const std::string& text);
+
+// The protocol text, every line closed by CR LF.
+std::string BuildProtocol(const frmPanne& panne);
+
+// Program folder + "/" + program base name + ending (".EPT", ".ERR").
+std::string ProtocolPath(const std::string& ending);
+
+// Appends the protocol and one more CR LF to the log file. A file that cannot be written
+// costs this entry only: nothing is thrown, and a partly written entry is taken back.
+bool AppendProtocolLog(const frmPanne& panne) noexcept;
+
+// "&Speichern": writes the ".ERR" file (asking before it replaces one) and says where.
+void SaveProtocol(const frmPanne& panne, platform::Services& services) noexcept;
+
+// "&WWW": the protocol onto the clipboard, then the home page opened.
+void SendProtocol(const frmPanne& panne, platform::Services& services) noexcept;
+
+// The protocol buttons: 1 saves, 3 sends, any other index only builds the text.
+void cmdProtocol_Click(const frmPanne& panne, int16_t index, platform::Services& services) noexcept;
+
+}  // namespace stellmark
