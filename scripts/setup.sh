@@ -8,7 +8,8 @@ shift || true
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev pkg-config
           qt6-base-dev qt6-translations-l10n libgl1-mesa-dev libsimpleini-dev
-          xvfb xauth xdotool imagemagick hyperfine fonts-liberation2 fonts-dejavu-core)
+          xvfb xauth xdotool imagemagick hyperfine fonts-liberation2 fonts-dejavu-core
+          fonts-lato)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,39 @@
+// The window program: Qt in German, the platform services, the error dialog, the main window.
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "InstanceLock.h"
+#include "QtServices.h"
+#include "ErrorDialog.h"
+#include "Protocol.h"
+#include "Translations.h"
+#include "frmMain.h"
+#include "frmPanne.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Stellmark"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    stellmark::platform::LoadGermanTranslations(app);
+
+    stellmark::platform::QtServices services;
+    stellmark::platform::Set(&services);
+    // Every failure is logged to the .EPT file before the dialog asks how to go on.
+    stellmark::ErrorDialog errorDialog(
+        []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
+    stellmark::frmPanne::Instance().SetPresenter(&errorDialog);
+    stellmark::frmPanne::Instance().SetProtocolWriter(stellmark::AppendProtocolLog);
+
+    stellmark::platform::FileInstanceLock lock;
+    stellmark::frmMain w(&lock);
+    w.Form_Load();
+    if (w.Ended())
+        return w.ExitCode();
+    // An image named on the command line is taken as if picked in the open dialog.
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1)
+        w.OpenImage(args.at(1).toStdString());
+    w.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Whether another instance of the program runs: a lock held for the program's lifetime.
+#include <memory>
+#include <string>
+
+class QLockFile;
+
+namespace stellmark::platform {
+
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+    // True when this instance now holds the lock; false when another running one does.
+    virtual bool Acquire() = 0;
+};
+
+// A lock file in the user's runtime folder (the temporary folder where there is none). A lock
+// left behind by a killed instance is taken over.
+class FileInstanceLock final : public InstanceLock {
+public:
+    // path empty: the per-user default for this program's name.
+    explicit FileInstanceLock(std::string path = {});
+    ~FileInstanceLock() override;
+    bool Acquire() override;
+    const std::string& Path() const { return path_; }
+
+    static std::string DefaultPath();
+
+private:
+    std::string path_;
+    std::unique_ptr<QLockFile> lock_;
+};
+
+}  // namespace stellmark::platform

@@ -1,0 +1,912 @@
+#include "frmMain.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+#include <filesystem>
+
+#include "Actions.h"
+#include "Artwork.h"
+#include "InstanceLock.h"
+#include "Numeric.h"
+#include "Proc.h"
+#include "Program.h"
+#include "Screen.h"
+#include "Services.h"
+#include "modMain.h"
+#include "wsFiles.h"
+
+namespace stellmark {
+
+namespace {
+constexpr const char* kSection = "Settings";
+constexpr const char* kMessageTitle = "Stellmark - Mitteilung";
+constexpr const char* kFilter = "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|";
+constexpr int kFilterShownFirst = 2;
+
+const QColor kRed(255, 0, 0);
+const QColor kLightYellow(255, 255, 128);
+const QColor kYellow(255, 255, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kBlack(0, 0, 0);
+const QColor kNavy(0, 0, 128);
+const QColor kLightBlue(192, 192, 255);
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+platform::Icon ToPlatform(ops::Icon icon)
+{
+    switch (icon) {
+    case ops::Icon::Information: return platform::Icon::Information;
+    case ops::Icon::Exclamation: return platform::Icon::Exclamation;
+    case ops::Icon::Critical: return platform::Icon::Critical;
+    case ops::Icon::None: break;
+    }
+    return platform::Icon::None;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+int16_t ButtonCode(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int16_t ShiftCode(Qt::KeyboardModifiers m)
+{
+    return static_cast<int16_t>((m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+                                (m & Qt::AltModifier ? 4 : 0));
+}
+
+QFont Face(const char* family, double points, int weight = QFont::Normal, bool underline = false)
+{
+    QFont f{QString::fromLatin1(family)};
+    f.setPointSizeF(points);
+    f.setWeight(static_cast<QFont::Weight>(weight));
+    f.setUnderline(underline);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+// The faces closest to those the window was drawn for: Liberation Sans has the metrics of the
+// usual sans serif, and Lato's black cut comes nearest to a heavy display face.
+QFont SmallFont(bool bold = false) { return Face("Liberation Sans", 8.25, bold ? QFont::Bold : QFont::Normal); }
+QFont TitleFont() { return Face("Lato", 27.75, QFont::Black); }
+QFont SubtitleFont() { return Face("Liberation Sans", 9.75, QFont::Bold); }
+
+void SetColours(QWidget* w, const QColor& text, const QColor* back = nullptr)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::ButtonText, text);
+    if (back) {
+        pal.setColor(QPalette::Window, *back);
+        pal.setColor(QPalette::Base, *back);
+        pal.setColor(QPalette::Button, *back);
+        w->setAutoFillBackground(true);
+    }
+    w->setPalette(pal);
+}
+}  // namespace
+
+frmMain::frmMain(platform::InstanceLock* lock, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), lock_(lock),
+      end_([](int code) { QCoreApplication::exit(code); })
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Stellmark"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setAcceptDrops(true);
+    setFont(SmallFont());
+    background_ = new QPixmap(window::Background());
+    setWindowIcon(QIcon(window::FolderPicture()));
+    BuildControls();
+}
+
+frmMain::~frmMain() { delete background_; }
+
+std::function<void(int)> frmMain::SetEndProgram(std::function<void(int)> end)
+{
+    std::swap(end_, end);
+    return end;
+}
+
+void frmMain::EndProgram(int code)
+{
+    ended_ = true;
+    exitCode_ = code;
+    if (end_)
+        end_(code);
+}
+
+void frmMain::BuildControls()
+{
+    auto label = [&](QLabel*& l, const char* name, QWidget* parent, QRect r, const char* text,
+                     QFont font, const QColor& colour, Qt::Alignment align = Qt::AlignLeft) {
+        l = new QLabel(QString::fromUtf8(text), parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(r);
+        l->setFont(font);
+        l->setAlignment(align | Qt::AlignTop);
+        // Only the hint of the expert frame runs over more than one line.
+        l->setWordWrap(std::string_view(name) == "Label12");
+        SetColours(l, colour);
+        l->installEventFilter(this);
+    };
+    auto button = [&](QPushButton*& b, const char* name, QRect r, const char* text,
+                      const char* tip) {
+        b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(r);
+        b->setFont(SmallFont());
+        if (tip)
+            b->setToolTip(QString::fromUtf8(tip));
+        SetColours(b, kBlack, &kLightBlue);
+    };
+    auto textBox = [&](QLineEdit*& t, const char* name, QWidget* parent, QRect r, const char* text,
+                       bool readOnly) {
+        t = new QLineEdit(QString::fromUtf8(text), parent);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setGeometry(r);
+        t->setFont(SmallFont());
+        t->setReadOnly(readOnly);
+        t->setTextMargins(1, 0, 1, 0);
+        SetColours(t, kBlack, &kLightBlue);
+    };
+
+    // Labels first: windowless in spirit, they lie below every other control.
+    label(Label2, "Label2", this, {44, 4, 289, 57}, "Stellmark", TitleFont(), kRed);
+    label(Label1, "Label1", this, {48, 8, 293, 49}, "Stellmark", TitleFont(), kLightYellow);
+    // The heavy face the title was set in carries more room above its capitals than Lato;
+    // the margin keeps the title clear of the subtitle above it.
+    for (QLabel* title : {Label2, Label1})
+        title->setContentsMargins(0, 8, 0, 0);
+    label(Label3, "Label3", this, {16, 0, 377, 25},
+          "Linux Images auf der Basis 1.6 für die D-Box2 bearbeiten", SubtitleFont(), kBlack);
+    label(lblVersion, "lblVersion", this, {352, 48, 43, 13}, "Version", SmallFont(true), kWhite,
+          Qt::AlignRight);
+    label(Label5, "Label5", this, {0, 100, 29, 17}, "Info:", SmallFont(true), kYellow,
+          Qt::AlignRight);
+    label(lblInfo, "lblInfo", this, {32, 100, 361, 17}, "kein gültiges Image", SmallFont(), kBlack,
+          Qt::AlignHCenter);
+    SetColours(lblInfo, kBlack, &kLightBlue);
+    label(Label4, "Label4", this, {16, 128, 57, 17}, "Aktion:", SmallFont(true), kYellow,
+          Qt::AlignRight);
+    label(Label17, "Label17", this, {32, 156, 293, 17}, "cramfs auswählen:", SmallFont(true),
+          kWhite);
+    SetColours(Label17, kWhite, &kNavy);
+    label(Label16, "Label16", this, {0, 196, 29, 17}, "Info:", SmallFont(true), kYellow,
+          Qt::AlignRight);
+    label(lblCramfsInfo, "lblCramfsInfo", this, {32, 196, 361, 17},
+          "Dateigröße: kein Image ausgewählt", SmallFont(), kBlack, Qt::AlignHCenter);
+    SetColours(lblCramfsInfo, kBlack, &kLightBlue);
+    label(Label6, "Label6", this, {8, 288, 309, 17}, "Stellmark – geschrieben vom Stellmark-Team",
+          SmallFont(true), kWhite);
+    label(Label8, "Label8", this, {8, 300, 109, 17}, "Fehlermeldungen:", SmallFont(true), kWhite);
+    label(Label7, "Label7", this, {112, 300, 207, 13}, program::kHomePage, SmallFont(true), kWhite);
+    Label7->setToolTip(QStringLiteral("Klick - öffnet Tafelrunde Startseite"));
+    Label7->setMouseTracking(true);
+    Label7->setCursor(Qt::PointingHandCursor);
+
+    // The expert frame and its contents.
+    frmExperte = new QFrame(this);
+    frmExperte->setObjectName(QStringLiteral("frmExperte"));
+    frmExperte->setWindowTitle(QStringLiteral("Experte"));
+    frmExperte->setAccessibleName(QStringLiteral("Experte"));
+    frmExperte->setGeometry(32, 152, 297, 133);
+    frmExperte->setFrameShape(QFrame::NoFrame);
+    SetColours(frmExperte, kWhite, &kNavy);
+    frmExperte->installEventFilter(this);
+    label(Label9, "Label9", frmExperte, {12, 4, 221, 17}, "Experten Einstellungen",
+          Face("Liberation Sans", 8.25, QFont::Bold, true), kWhite);
+    label(Label10, "Label10", frmExperte, {12, 20, 281, 17},
+          "Bitte Start / Ende des auszulesenden Parts angeben", SmallFont(), kWhite);
+    // A little wider than drawn: the Liberation face runs wider than the bitmap font it
+    // replaces, and the room up to lblImageSize is free.
+    label(Label11, "Label11", frmExperte, {12, 40, 127, 17}, "Größe aktuelles Image:", SmallFont(),
+          kYellow);
+    label(lblImageSize, "lblImageSize", frmExperte, {140, 40, 153, 17}, "", SmallFont(), kYellow);
+    label(Label13, "Label13", frmExperte, {12, 64, 33, 17}, "Start:", SmallFont(), kWhite);
+    textBox(txtStart, "txtStart", frmExperte, {44, 64, 97, 17}, "", false);
+    label(Label14, "Label14", frmExperte, {156, 64, 33, 17}, "Ende:", SmallFont(), kWhite);
+    textBox(txtEnde, "txtEnde", frmExperte, {188, 64, 97, 17}, "", false);
+    label(Label12, "Label12", frmExperte, {12, 92, 261, 37},
+          "Es sind dez oder hex Angaben erlaubt. Bei hex Angaben in der Form 0x000... angeben.",
+          SmallFont(), kWhite, Qt::AlignHCenter);
+
+    // The windowed controls above the labels.
+    button(cmdMin, "cmdMin", {356, 16, 17, 17}, "", "Minimieren");
+    cmdMin->setIcon(window::MinimiseGlyph());
+    button(cmdExit, "cmdExit", {376, 16, 17, 17}, "", "Schließen");
+    cmdExit->setIcon(window::CloseGlyph());
+    for (QPushButton* b : {cmdMin, cmdExit}) {
+        b->setIconSize(QSize(11, 11));
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(388, -12, 21, 21);
+    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Picture1->setFocusPolicy(Qt::ClickFocus);
+    SetColours(Picture1, kWhite, &kNavy);
+    Picture1->installEventFilter(this);
+
+    Check1 = new QCheckBox(QStringLiteral("nur gültige Images verwenden"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setGeometry(32, 60, 181, 17);
+    Check1->setFont(SmallFont());
+    Check1->setToolTip(QStringLiteral("Ausschalten, um beliebige Dateien zu bearbeiten"));
+    SetColours(Check1, kWhite, &kNavy);
+    {
+        // The indicator keeps a light face of its own on the navy box.
+        QPalette pal = Check1->palette();
+        pal.setColor(QPalette::Base, kWhite);
+        pal.setColor(QPalette::Text, kBlack);
+        Check1->setPalette(pal);
+    }
+
+    const QIcon folder(window::FolderPicture());
+    button(cmdFileOpen, "cmdFileOpen", {4, 80, 21, 17}, "", "Image öffnen");
+    textBox(txtFile, "txtFile", this, {32, 80, 361, 17}, kNoImageChosen, true);
+
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setGeometry(76, 124, 253, 21);
+    Combo1->setFont(SmallFont());
+    Combo1->setEditable(false);
+    SetColours(Combo1, kBlack, &kLightBlue);
+    button(cmdStart, "cmdStart", {336, 124, 57, 21}, "Start", nullptr);
+    button(Command2, "Command2", {336, 148, 57, 21}, "Hilfe", "Zeigt Liesmich.txt an");
+
+    button(cmdFileCramfs, "cmdFileCramfs", {4, 176, 21, 17}, "", "Image öffnen");
+    textBox(txtCramfs, "txtCramfs", this, {32, 176, 361, 17}, kNoCramfsChosen, true);
+    for (QPushButton* b : {cmdFileOpen, cmdFileCramfs}) {
+        b->setIcon(folder);
+        b->setIconSize(QSize(16, 16));
+    }
+
+    button(cmdEnde, "cmdEnde", {336, 292, 57, 21}, "Ende", nullptr);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+
+    connect(cmdMin, &QPushButton::clicked, this, [this] { cmdMin_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(cmdEnde, &QPushButton::clicked, this, [this] { cmdEnde_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(cmdFileOpen, &QPushButton::clicked, this, [this] { cmdFileOpen_Click(); });
+    connect(cmdFileCramfs, &QPushButton::clicked, this, [this] { cmdFileCramfs_Click(); });
+    connect(cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
+    // Only the user's clicks come through the signals; a value set from code raises the
+    // handler itself where it must.
+    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    Timer1->start();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Lifecycle
+
+void frmMain::Form_Load()
+{
+    Proc p("frmMain", "Form_Load", "[frmMain] Private Sub Form_Load()");
+    blnLoading_ = true;
+    // However the load is left, the check box must not stay deaf to the user's clicks.
+    struct Loaded {
+        bool& flag;
+        ~Loaded() { flag = false; }
+    } loaded{blnLoading_};
+    p.Run([&] {
+        auto& services = platform::Get();
+        bool another = false;
+        p.Step([&] { another = lock_ && !lock_->Acquire(); });
+        if (another) {
+            p.Step([&] {
+                services.MessageBox("Stellmark wurde schon gestartet.", kMessageTitle,
+                                    platform::Icon::Information);
+            });
+            EndProgram(1);
+            return;
+        }
+
+        std::string check;
+        p.Step([&] { check = modMain::FileCheck(); });
+        if (check != "ok") {
+            p.Step([&] {
+                services.MessageBox(ops::MissingFilesText(check), kMessageTitle,
+                                    platform::Icon::Information);
+            });
+            EndProgram(1);
+            return;
+        }
+
+        std::string dir;
+        p.Step([&] { dir = wsFiles::GI(kSection, "LastDir"); });
+        if (dir.empty() || !wsFiles::DirExist(dir))
+            p.Step([&] { LastDir_ = std::filesystem::current_path().string(); });
+        else
+            LastDir_ = dir;
+
+        float top = 0, left = 0;
+        p.Step([&] {
+            if (auto v = window::NumericValue(wsFiles::GI(kSection, "WindowTop")))
+                top = window::ToSingle(*v);
+        });
+        p.Step([&] {
+            if (auto v = window::NumericValue(wsFiles::GI(kSection, "WindowLeft")))
+                left = window::ToSingle(*v);
+        });
+        const auto screen = platform::PrimaryScreen();
+        p.Step([&] {
+            double x = left, y = top;
+            if (top == 0 || left == 0) {
+                x = (screen.widthTwips - width() * screen.twipsPerPixelX) / 2;
+                y = (screen.heightTwips - height() * screen.twipsPerPixelY) / 2;
+            }
+            move(window::ToPixels(x, screen.twipsPerPixelX),
+                 window::ToPixels(y, screen.twipsPerPixelY));
+        });
+
+        UseOnlyValidImages_ = 1;
+        p.Step([&] {
+            if (auto v = window::NumericValue(wsFiles::GI(kSection, "UseOnlyValidImages")))
+                UseOnlyValidImages_ = window::ToInteger(*v);
+        });
+        p.Step([&] { SetCheck1Value(UseOnlyValidImages_); });
+
+        MakeSettings();
+        AdvancedSettings();
+        lblVersion->setText(QStringLiteral("V %1.%2.%3")
+                                .arg(program::kMajor)
+                                .arg(program::kMinor)
+                                .arg(program::kRevision));
+    });
+}
+
+void frmMain::SetCheck1Value(int16_t value)
+{
+    static const Qt::CheckState kStates[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+    if (value < 0 || value > 2)
+        throw Failure(err::InvalidPropertyValue);
+    const Qt::CheckState state = kStates[value];
+    if (Check1->checkState() == state)
+        return;
+    Check1->setTristate(state == Qt::PartiallyChecked);
+    Check1->setCheckState(state);
+    Check1_Click();
+}
+
+void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
+{
+    Proc p("frmMain", "Form_QueryUnload",
+           "[frmMain] Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)",
+           {{"Cancel", Cancel}, {"UnloadMode", UnloadMode}});
+    p.Run([&] {
+        const auto screen = platform::PrimaryScreen();
+        p.Step([&] { wsFiles::WI(kSection, "LastDir", LastDir_); });
+        p.Step([&] {
+            wsFiles::WI(kSection, "WindowTop",
+                        ValueText(window::ToSingle(y() * screen.twipsPerPixelY)));
+        });
+        p.Step([&] {
+            wsFiles::WI(kSection, "WindowLeft",
+                        ValueText(window::ToSingle(x() * screen.twipsPerPixelX)));
+        });
+        p.Step([&] {
+            wsFiles::WI(kSection, "UseOnlyValidImages", std::to_string(UseOnlyValidImages_));
+        });
+    });
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Whatever closes the window, the settings are written once; it always closes.
+    if (!unloaded_) {
+        unloaded_ = true;
+        int16_t cancel = 0;
+        Form_QueryUnload(cancel, unloadMode_);
+    }
+    event->accept();
+}
+
+void frmMain::cmdExit_Click()
+{
+    Proc p("frmMain", "cmdExit_Click", "[frmMain] Private Sub cmdExit_Click()");
+    p.Run([&] {
+        unloadMode_ = 1;
+        p.Step([&] { close(); });
+        EndProgram(0);
+    });
+}
+
+void frmMain::cmdEnde_Click()
+{
+    Proc p("frmMain", "cmdEnde_Click", "[frmMain] Private Sub cmdEnde_Click()");
+    p.Run([&] {
+        unloadMode_ = 1;
+        p.Step([&] { close(); });
+        EndProgram(0);
+    });
+}
+
+void frmMain::cmdMin_Click()
+{
+    Proc p("frmMain", "cmdMin_Click", "[frmMain] Private Sub cmdMin_Click()");
+    p.Run([&] { p.Step([&] { setWindowState(windowState() | Qt::WindowMinimized); }); });
+}
+
+void frmMain::Command2_Click()
+{
+    Proc p("frmMain", "Command2_Click", "[frmMain] Private Sub Command2_Click()");
+    p.Run([&] {
+        std::string path;
+        p.Step([&] { path = wsFiles::IsSlash(program::Dir()) + "liesmich.txt"; });
+        // A missing help file or a missing opener is not the program's to report.
+        p.Step([&] { platform::Get().ShellOpen(path); });
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Image selection, list events, expert range
+
+void frmMain::cmdFileOpen_Click()
+{
+    Proc p("frmMain", "cmdFileOpen_Click", "[frmMain] Private Sub cmdFileOpen_Click()",
+           Handler::Silent);
+    p.Run([&] {
+        std::optional<std::string> chosen;
+        p.Step([&] {
+            chosen = platform::Get().OpenFile({"Öffnen", LastDir_, "", kFilter, kFilterShownFirst});
+        });
+        if (!chosen)
+            return;
+        TakeImage(*chosen);
+    });
+}
+
+void frmMain::OpenImage(const std::string& FileName)
+{
+    Proc p("frmMain", "OpenImage", "[frmMain] Sub OpenImage(FileName As String)",
+           {{"FileName", FileName}}, Handler::Silent);
+    p.Run([&] {
+        // Only what the open dialog could have offered: an existing file.
+        if (!wsFiles::FileExist(FileName))
+            return;
+        std::string path;
+        p.Step([&] { path = std::filesystem::absolute(FileName).lexically_normal().string(); });
+        TakeImage(path);
+    });
+}
+
+void frmMain::TakeImage(const std::string& path)
+{
+    txtFile->setText(Q(path));
+    MakeSettings();
+    LastDir_ = FolderOf(path);
+    Picture1->setFocus();
+}
+
+void frmMain::MakeSettings()
+{
+    Proc p("frmMain", "MakeSettings", "[frmMain] Sub MakeSettings()");
+    p.Run([&] {
+        Combo1->clear();
+        Combo1->setEnabled(false);
+        cmdStart->setEnabled(false);
+        const std::string path = S(txtFile->text());
+        const bool chosen = path != kNoImageChosen && wsFiles::FileExist(path);
+        if (!chosen)
+            return;
+        int32_t imageClass = 0;
+        p.Step([&] { imageClass = modMain::ImageTest(path); });
+        p.Step([&] { lblInfo->setText(Q(modMain::ImageTestText(imageClass))); });
+        ops::ListState state;
+        p.Step([&] { state = ops::ListFor(true, imageClass, UseOnlyValidImages_); });
+        if (!state.filled)
+            return;
+        if (UseOnlyValidImages_ == 1) {
+            FillCombo(S(lblInfo->text()));
+        } else {
+            for (const auto& entry : state.entries)
+                Combo1->addItem(Q(entry));
+            ShowFirstEntry();
+        }
+        Combo1->setEnabled(state.enabled);
+        cmdStart->setEnabled(state.enabled);
+    });
+}
+
+void frmMain::ShowFirstEntry()
+{
+    if (Combo1->count() == 0)
+        return;
+    Combo1->setCurrentIndex(0);
+    Combo1_Click();
+}
+
+void frmMain::FillCombo(const std::string& Ausschluss)
+{
+    Proc p("frmMain", "FillCombo", "[frmMain] Sub FillCombo(Optional Ausschluß As String = \"\")",
+           {{"Ausschluß", Ausschluss}});
+    p.Run([&] {
+        Combo1->clear();
+        std::vector<std::string> entries;
+        p.Step([&] { entries = ops::ComboEntries(Ausschluss); });
+        for (const auto& entry : entries)
+            Combo1->addItem(Q(entry));
+        ShowFirstEntry();
+    });
+}
+
+void frmMain::Combo1_Click()
+{
+    Proc p("frmMain", "Combo1_Click", "[frmMain] Private Sub Combo1_Click()");
+    p.Run([&] { AdvancedSettings(); });
+}
+
+void frmMain::AdvancedSettings()
+{
+    Proc p("frmMain", "AdvancedSettings", "[frmMain] Sub AdvancedSettings()");
+    p.Run([&] {
+        const QString shown = Combo1->currentText();
+        if (shown == Q(ops::kExpert)) {
+            p.Step([&] { lngImageSize_ = modMain::GetImageSize(S(txtFile->text())); });
+            p.Step([&] { lblImageSize->setText(Q(ops::SizeText(lngImageSize_))); });
+            p.Step([&] { txtStart->setText(Q(modMain::GetHexValue(0))); });
+            p.Step([&] { txtEnde->setText(Q(modMain::GetHexValue(lngImageSize_))); });
+            frmExperte->setVisible(true);
+        } else {
+            frmExperte->setVisible(false);
+        }
+        if (shown == Q(ops::kRootInsert))
+            EnableCramfs();
+        else
+            DisableCramfs();
+    });
+}
+
+void frmMain::Check1_Click()
+{
+    Proc p("frmMain", "Check1_Click", "[frmMain] Private Sub Check1_Click()");
+    p.Run([&] {
+        if (blnLoading_)
+            return;
+        UseOnlyValidImages_ = UseOnlyValidImages_ == 0 ? 1 : 0;
+        // The box already shows the new state after a click; a greyed box becomes two-state.
+        Check1->setTristate(false);
+        Check1->setCheckState(UseOnlyValidImages_ == 1 ? Qt::Checked : Qt::Unchecked);
+        MakeSettings();
+        AdvancedSettings();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start, output naming, CramFS chooser
+
+void frmMain::cmdStart_Click()
+{
+    Proc p("frmMain", "cmdStart_Click", "[frmMain] Private Sub cmdStart_Click()");
+    p.Run([&] {
+        ops::Request request;
+        request.source = S(txtFile->text());
+        request.actionText = S(Combo1->currentText());
+        request.expert = {S(txtStart->text()), S(txtEnde->text()), lngImageSize_};
+        ops::Outcome outcome;
+        p.Step([&] {
+            outcome = ops::Start(p, request, [this](const std::string& initialName) {
+                return FileSaveDialog(initialName, 1);
+            });
+        });
+        if (outcome.kind != ops::Outcome::Refused)
+            return;  // nothing follows a successful copy or a cancelled dialog
+        p.Step([&] {
+            platform::Get().MessageBox(outcome.message.text, outcome.message.title,
+                                       ToPlatform(outcome.message.icon));
+        });
+    });
+}
+
+std::string frmMain::FileSaveDialog(const std::string& FileName, int16_t Filter)
+{
+    Proc p("frmMain", "FileSaveDialog",
+           "[frmMain] Function FileSaveDialog(Optional FileName As String = \"\", Optional "
+           "Filter As Integer = 1) As String",
+           {{"FileName", FileName}, {"Filter", Filter}}, Handler::Silent);
+    std::string result;
+    return p.Run(result, [&] {
+        std::optional<std::string> chosen;
+        p.Step([&] {
+            chosen = platform::Get().SaveFile(
+                {"Speichern unter", LastDir_, FileName, kFilter, kFilterShownFirst});
+        });
+        if (!chosen)
+            return;
+        result = *chosen;
+        LastDir_ = FolderOf(result);
+    });
+}
+
+void frmMain::cmdFileCramfs_Click()
+{
+    Proc p("frmMain", "cmdFileCramfs_Click", "[frmMain] Private Sub cmdFileCramfs_Click()",
+           Handler::Silent);
+    p.Run([&] {
+        std::optional<std::string> chosen;
+        p.Step([&] {
+            chosen = platform::Get().OpenFile({"Öffnen", LastDir_, "", kFilter, kFilterShownFirst});
+        });
+        if (!chosen)
+            return;
+        txtCramfs->setText(Q(*chosen));
+        int32_t size = 0;
+        p.Step([&] { size = modMain::GetImageSize(*chosen); });
+        lblCramfsInfo->setText(Q(ops::CramfsVerdict(size)));
+        LastDir_ = FolderOf(*chosen);
+        Picture1->setFocus();
+    });
+}
+
+void frmMain::EnableCramfs()
+{
+    Proc p("frmMain", "EnableCramfs", "[frmMain] Sub EnableCramfs()");
+    p.Run([&] {
+        for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
+                                                          lblCramfsInfo, Label17})
+            w->setVisible(true);
+    });
+}
+
+void frmMain::DisableCramfs()
+{
+    Proc p("frmMain", "DisableCramfs", "[frmMain] Sub DisableCramfs()");
+    p.Run([&] {
+        for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
+                                                          lblCramfsInfo, Label17})
+            w->setVisible(false);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging, link label, hover timer
+
+void frmMain::MouseDown(const char* name, const char* signature, int16_t Button, int16_t Shift,
+                        float X, float Y)
+{
+    Proc p("frmMain", name, signature,
+           {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
+    p.Run([&] {
+        if (Button == 1)
+            p.Step([&] { StartMove(); });
+    });
+}
+
+void frmMain::Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Form_MouseDown",
+              "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::Picture1_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Picture1_MouseDown",
+              "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::Label1_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Label1_MouseDown",
+              "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::Label2_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Label2_MouseDown",
+              "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::Label3_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Label3_MouseDown",
+              "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::Label5_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
+{
+    MouseDown("Label5_MouseDown",
+              "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As "
+              "Single, Y As Single)",
+              Button, Shift, X, Y);
+}
+
+void frmMain::StartMove()
+{
+    // The window system's own move, as a press on a title bar starts it; where it has none
+    // (no window manager, offscreen) the window follows the pointer itself until release.
+    if (QWindow* w = windowHandle(); w && isVisible() && w->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOrigin_ = pressGlobal_;
+    dragWindowOrigin_ = pressWindowPos_;
+}
+
+void frmMain::FollowPointer(const QPoint& globalPos)
+{
+    if (dragging_)
+        move(dragWindowOrigin_ + (globalPos - dragOrigin_));
+}
+
+void frmMain::Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
+{
+    Proc p("frmMain", "Label7_MouseMove",
+           "[frmMain] Private Sub Label7_MouseMove(Button As Integer, Shift As Integer, X As "
+           "Single, Y As Single)",
+           {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
+    p.Run([&] {
+        if (blnHover_)
+            return;
+        blnHover_ = true;
+        SetColours(Label7, kYellow);
+        Timer1->start();
+    });
+}
+
+void frmMain::Timer1_Timer()
+{
+    Proc p("frmMain", "Timer1_Timer", "[frmMain] Private Sub Timer1_Timer()");
+    p.Run([&] {
+        QPoint at;
+        p.Step([&] { at = mapFromGlobal(QCursor::pos()); });
+        const QRect r = Label7->geometry();
+        const int L = r.x(), T = r.y(), W = r.width(), H = r.height();
+        // The edges count as inside, the column x = L + W and the row y = T + H included.
+        const bool outside = at.x() < L || at.y() < T || at.x() > L + W || at.y() > T + H;
+        if (!outside)
+            return;
+        blnHover_ = false;
+        SetColours(Label7, kWhite);
+        Timer1->stop();
+    });
+}
+
+void frmMain::Label7_Click()
+{
+    Proc p("frmMain", "Label7_Click", "[frmMain] Private Sub Label7_Click()");
+    p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text())); }); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events of the window and its controls
+
+void frmMain::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, *background_);
+}
+
+void frmMain::mousePressEvent(QMouseEvent* event)
+{
+    pressGlobal_ = event->globalPosition().toPoint();
+    pressWindowPos_ = pos();
+    Form_MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                   static_cast<float>(event->position().x()),
+                   static_cast<float>(event->position().y()));
+    event->accept();
+}
+
+void frmMain::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+void frmMain::mouseMoveEvent(QMouseEvent* event)
+{
+    FollowPointer(event->globalPosition().toPoint());
+    event->accept();
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragging_ = false;
+    event->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    auto* me = static_cast<QMouseEvent*>(event);
+    const int16_t button = ButtonCode(me->button());
+    const int16_t shift = ShiftCode(me->modifiers());
+    const auto x = static_cast<float>(me->position().x());
+    const auto y = static_cast<float>(me->position().y());
+
+    if (press) {
+        pressGlobal_ = me->globalPosition().toPoint();
+        pressWindowPos_ = pos();
+        if (watched == Label1)
+            Label1_MouseDown(button, shift, x, y);
+        else if (watched == Label2)
+            Label2_MouseDown(button, shift, x, y);
+        else if (watched == Label3)
+            Label3_MouseDown(button, shift, x, y);
+        else if (watched == Label5)
+            Label5_MouseDown(button, shift, x, y);
+        else if (watched == Picture1)
+            Picture1_MouseDown(button, shift, x, y);
+    } else if (type == QEvent::MouseMove) {
+        FollowPointer(me->globalPosition().toPoint());
+        if (watched == Label7) {
+            const auto held = static_cast<int16_t>((me->buttons() & Qt::LeftButton ? 1 : 0) |
+                                                   (me->buttons() & Qt::RightButton ? 2 : 0) |
+                                                   (me->buttons() & Qt::MiddleButton ? 4 : 0));
+            Label7_MouseMove(held, shift, x, y);
+        }
+    } else {
+        dragging_ = false;
+        if (watched == Label7 && me->button() == Qt::LeftButton &&
+            Label7->rect().contains(me->position().toPoint()))
+            Label7_Click();
+    }
+    // Presses on labels and the frame stay there: only the named ones move the window.
+    return true;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const auto urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile() &&
+        wsFiles::FileExist(S(urls.first().toLocalFile())))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    const auto urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return event->ignore();
+    event->acceptProposedAction();
+    OpenImage(S(urls.first().toLocalFile()));
+}
+
+}  // namespace stellmark
