@@ -93,13 +93,6 @@ TEST_F(Copy, ReportsItsEntryWithAllSevenArguments)
     EXPECT_EQ(got, want);
 }
 
-TEST_F(Copy, ReplacesALongerExistingFileExactly)
-{
-    test::WriteFile(dir / "out", std::string(0x50000, 'X'));
-    ASSERT_TRUE(CopyFile(dir / "src", dir / "out", 1, 0x100));
-    EXPECT_EQ(test::ReadFile(dir / "out"), src.substr(0, 0x100));
-}
-
 TEST_F(Copy, LeavesSourceAndExtraFilesUntouched)
 {
     test::WriteFile(dir / "prev", "prev");

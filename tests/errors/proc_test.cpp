@@ -129,21 +129,3 @@ TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn)
     EXPECT_TRUE(after);
     EXPECT_FALSE(outer.AnySkipped());
 }
-
-TEST(Handler, WithoutPresenterAFailureLeavesTheProcedure)
-{
-    test::ResetPanne();
-    auto* previous = frmPanne::Instance().SetPresenter(nullptr);
-    Outcome o = RunThreeSteps(3);
-    frmPanne::Instance().SetPresenter(previous);
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.attempts, 1);
-}
-
-TEST(LPSTRToVBString, CutsAtTheFirstNul)
-{
-    using namespace std::string_literals;
-    EXPECT_EQ(frmPanne::LPSTRToVBString("Service Pack 3\0junk"s), "Service Pack 3");
-    EXPECT_EQ(frmPanne::LPSTRToVBString("\0"s), "");
-    EXPECT_EQ(frmPanne::LPSTRToVBString("no terminator"), "");
-}

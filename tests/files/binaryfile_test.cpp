@@ -29,16 +29,6 @@ TEST(TempOutput, TheDestinationAppearsOnlyOnCommit)
     EXPECT_EQ(dir.Entries(), std::vector<std::string> {"out.img"});
 }
 
-TEST(TempOutput, EndingTheProgramLeavesNoTemporaryFile)
-{
-    test::TempDir dir;
-    TempOutput out;
-    out.Create(dir / "out.img");
-    EXPECT_EQ(dir.Entries().size(), 1u);
-    pending::UnlinkAll();
-    EXPECT_TRUE(dir.Entries().empty());
-}
-
 TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
 {
     test::TempDir dir;

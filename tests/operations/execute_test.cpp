@@ -156,14 +156,6 @@ TEST_F(Execution, RefusalsAndCancelWriteAndDeleteNothing)
     EXPECT_EQ(test::ReadFile(out), "precious");
 }
 
-TEST_F(Execution, AnExistingLongerOutputIsReplacedByExactlyTheResult)
-{
-    std::string out = dir / "old.img";
-    test::WriteFile(out, std::string(0x900000, 'x'));
-    ASSERT_EQ(Run(std::string(k1xExtract), images[21], out).kind, Outcome::Written);
-    EXPECT_EQ(test::ReadFile(out).size(), 0x20000u);
-}
-
 TEST_F(Execution, ASourceGoneBeforeStartFailsAndLeavesNoOutput)
 {
     test::ScriptedPresenter chooser({kLeave, kLeave});
