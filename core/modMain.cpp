@@ -80,11 +80,9 @@ int32_t ImageTest(const std::string& strSource)
     });
 }
 
-std::string ImageTestText(int32_t Value)
+std::string ClassText(int32_t imageClass)
 {
-    Proc p("modMain", "ImageTestText", "[modMain] Function ImageTestText(Value As Long) As String",
-           {{"Value", Value}});
-    switch (Value) {
+    switch (imageClass) {
     case kNoImage: return "kein gültiges Image";
     case k1xWithBoot: return "1x mit Bootloader";
     case k2xWithBoot: return "2x mit Bootloader";
@@ -92,6 +90,13 @@ std::string ImageTestText(int32_t Value)
     case k2xWithoutBoot: return "2x ohne Bootloader";
     default: return "";
     }
+}
+
+std::string ImageTestText(int32_t Value)
+{
+    Proc p("modMain", "ImageTestText", "[modMain] Function ImageTestText(Value As Long) As String",
+           {{"Value", Value}});
+    return ClassText(Value);
 }
 
 int32_t GetImageSize(const std::string& FileName)

@@ -23,6 +23,8 @@ inline constexpr int32_t k2xWithoutBoot = 22;
 
 int32_t ImageTest(const std::string& strSource);
 std::string ImageTestText(int32_t Value);
+// The same text without a trace entry, for code that only looks a class up.
+std::string ClassText(int32_t imageClass);
 int32_t GetImageSize(const std::string& FileName);
 std::string GetHexValue(int32_t Value);
 

@@ -62,7 +62,7 @@ ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImage
         return {{std::string(kExpert)}, true, true};
     if (imageClass == modMain::kNoImage)
         return {};
-    return {ComboEntries(modMain::ImageTestText(imageClass)), true, true};
+    return {ComboEntries(modMain::ClassText(imageClass)), true, true};
 }
 
 namespace {
