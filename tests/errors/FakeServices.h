@@ -1,7 +1,5 @@
 #pragma once
-// Platform services that record what they were asked and answer message boxes from a script.
-#include <deque>
-#include <functional>
+// Platform services that record every call in order; Yes/No questions get `answer`.
 #include <string>
 #include <vector>
 
@@ -9,54 +7,22 @@
 
 namespace stellmark::test {
 
-class FakeServices : public platform::Services {
-public:
-    struct Box {
-        std::string text;
-        std::string title;
-        platform::Icon icon;
-        platform::Buttons buttons;
-    };
-
-    platform::Answer MessageBox(const std::string& text, const std::string& title,
-                                platform::Icon icon, platform::Buttons buttons) override
+struct FakeServices : platform::Services {
+    platform::Answer MessageBox(const std::string& text, const std::string&, platform::Icon,
+                                platform::Buttons buttons) override
     {
-        boxes.push_back({text, title, icon, buttons});
-        events.push_back("box");
-        if (buttons == platform::Buttons::Ok)
-            return platform::Answer::Ok;
-        if (answers.empty())
-            return platform::Answer::No;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
+        calls.push_back("box " + text);
+        return buttons == platform::Buttons::Ok ? platform::Answer::Ok : answer;
     }
     std::optional<std::string> OpenFile(const platform::FileDialogRequest&) override { return {}; }
     std::optional<std::string> SaveFile(const platform::FileDialogRequest&) override { return {}; }
-    bool ShellOpen(const std::string& target) override
-    {
-        opened.push_back(target);
-        events.push_back("open");
-        return shellWorks;
-    }
-    void SetClipboardText(const std::string& text) override
-    {
-        clipboard = text;
-        events.push_back("clipboard");
-    }
-    void Beep() override
-    {
-        ++beeps;
-        events.push_back("beep");
-    }
+    // No browser: the program must go on without one.
+    bool ShellOpen(const std::string& target) override { return calls.push_back("open " + target), false; }
+    void SetClipboardText(const std::string& text) override { calls.push_back("clip " + text); }
+    void Beep() override { calls.push_back("beep"); }
 
-    std::deque<platform::Answer> answers;
-    bool shellWorks = true;
-    std::vector<Box> boxes;
-    std::vector<std::string> opened;
-    std::string clipboard;
-    int beeps = 0;
-    std::vector<std::string> events;  // order of the calls, shared with the test's own notes
+    platform::Answer answer = platform::Answer::No;
+    std::vector<std::string> calls;  // "box TEXT", "open TARGET", "clip TEXT", "beep"
 };
 
 }  // namespace stellmark::test
