@@ -1,0 +1,80 @@
+// The platform services as the user meets them: Qt's own file dialog, and the lock that allows
+// one running instance and does not lock the user out after a killed one.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "InstanceLock.h"
+#include "QtServices.h"
+#include "TestSupport.h"
+#include "Translations.h"
+
+namespace stellmark::platform {
+namespace {
+
+TEST(QtServices, SaveDialogIsQtsOwnInGermanAndAddsNoExtension)
+{
+    ASSERT_TRUE(LoadGermanTranslations(*QCoreApplication::instance()));
+    test::TempDir dir;
+    QTimer answer;  // answers the dialog once it shows; the watchdog ends one it never answers
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* edit = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (!edit)
+            return;
+        answer.stop();
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));  // also on desktops
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "Speichern unter");
+        EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dir.Path());
+        EXPECT_EQ(edit->text().toStdString(), "quelle_[1x]");
+        EXPECT_EQ(dialog->nameFilters().join('|').toStdString(),
+                  "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
+        EXPECT_EQ(dialog->selectedNameFilter().toStdString(), "D-Box Image (*.img)");
+        auto* box = dialog->findChild<QDialogButtonBox*>();
+        EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
+        edit->setText("ziel");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    answer.start(20);
+    const auto chosen = QtServices().SaveFile({"Speichern unter", dir.Path(), "quelle_[1x]",
+                                               "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|",
+                                               2});
+    EXPECT_EQ(chosen, dir / "ziel");  // answered: the checks above ran
+}
+
+TEST(FileInstanceLock, IsRefusedWhileAnotherProcessHoldsItAndTakenOverOnceThatIsKilled)
+{
+    test::TempDir dir;
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileInstanceLock lock(dir / "s.lock");
+        const char ok = lock.Acquire() ? '1' : '0';
+        (void)!::write(ready[1], &ok, 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);  // a child that dies before telling ends the read
+    char ok = 0;
+    const bool told = ::read(ready[0], &ok, 1) == 1;
+    ::close(ready[0]);
+    FileInstanceLock mine(dir / "s.lock");
+    const bool refused = !mine.Acquire();
+    ::kill(child, SIGKILL);  // before any assertion, so that no child outlives the test
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(told && ok == '1');
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(mine.Acquire());
+}
+
+}  // namespace
+}  // namespace stellmark::platform

@@ -1,0 +1,449 @@
+// The main window on the offscreen platform, driven through its real widgets. The program's
+// folder, data files and INI file lie in a temporary folder; file dialogs are answered from a
+// script, message boxes and error dialogs recorded instead of shown; the watchdog of the
+// test program's main fails a test that leaves a real dialog open.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "InstanceLock.h"
+#include "Services.h"
+#include "TestSupport.h"
+#include "frmMain.h"
+#include "wsFiles.h"
+
+namespace stellmark::test {
+namespace {
+
+using Request = platform::FileDialogRequest;
+using Answer = std::optional<std::string>;  // nothing: cancelled
+
+class FakeServices final : public platform::Services, public platform::InstanceLock {
+public:
+    std::vector<std::string> boxes;  // "title (icon): text" of each message box
+    std::vector<Request> asked;      // open and save dialogs alike, in turn
+    std::vector<Answer> answers;     // the answer of each of them
+    bool another = false;            // another instance runs
+
+    platform::Answer MessageBox(const std::string& text, const std::string& title,
+                                platform::Icon icon, platform::Buttons) override
+    {
+        static const char* const names[] = {"None", "Information", "Exclamation", "Critical"};
+        boxes.push_back(title + " (" + names[static_cast<int>(icon)] + "): " + text);
+        return platform::Answer::Ok;
+    }
+    Answer OpenFile(const Request& r) override { return Ask(r); }
+    Answer SaveFile(const Request& r) override { return Ask(r); }
+    bool ShellOpen(const std::string&) override { return false; }
+    void SetClipboardText(const std::string&) override {}
+    void Beep() override {}
+    bool Acquire() override { return !another; }
+    Answer Ask(const Request& r)
+    {
+        asked.push_back(r);
+        return asked.size() <= answers.size() ? answers[asked.size() - 1] : Answer();
+    }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() : program(prog.Path()), previousServices(platform::Set(&fakes))
+    {
+        ResetPanne();
+        wsFiles::ResetIniFileForTests();
+        std::filesystem::current_path(work.Path());
+    }
+    ~WindowTest() override
+    {
+        w.reset();
+        std::filesystem::current_path(previousDir);
+        platform::Set(previousServices);
+    }
+
+    // Creates and loads the window as the program does, and shows it unless it ended.
+    frmMain& Load()
+    {
+        w = std::make_unique<frmMain>(&fakes);
+        w->SetEndProgram([this](int code) { ends.push_back(code); });
+        w->Form_Load();
+        if (ends.empty())
+            w->show();
+        return *w;
+    }
+    // Clicks `button` (the image's open button by default) and answers its dialog.
+    void Choose(Answer answer, QPushButton* button = nullptr)
+    {
+        fakes.answers.push_back(std::move(answer));
+        QTest::mouseClick(button ? button : w->cmdFileOpen, Qt::LeftButton);
+    }
+    // Picks an entry as the user does: the list's own selection signal.
+    void Pick(const std::string& entry)
+    {
+        const int i = w->Combo1->findText(QString::fromStdString(entry));
+        ASSERT_GE(i, 0) << entry;
+        w->Combo1->setCurrentIndex(i);
+        emit w->Combo1->activated(i);
+    }
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> list;
+        for (int i = 0; i < w->Combo1->count(); ++i)
+            list.push_back(w->Combo1->itemText(i).toStdString());
+        return list;
+    }
+    std::string Shown() const { return w->Combo1->currentText().toStdString(); }
+    int ChooserPartsShown() const
+    {
+        const QWidget* parts[] = {w->cmdFileCramfs, w->txtCramfs, w->Label16, w->lblCramfsInfo,
+                                  w->Label17};
+        return int(std::count_if(parts, parts + 5, [](auto* p) { return !p->isHidden(); }));
+    }
+    std::string Ini() const { return prog / "Stellmark.ini"; }
+    // An image of the class at `path`: boot loader in front for 11 and 12, the flash-kind
+    // block of 1x or 2x, then a body whose bytes tell their position. Class 0: a text file.
+    std::string MakeImage(const std::string& path, int imageClass)
+    {
+        std::string bytes = imageClass < 20 ? data.boot : "";
+        bytes += imageClass % 10 == 1 ? data.f2zu1 : data.f1zu2;
+        WriteFile(path, imageClass ? bytes + Pattern(0x7C0000, 7) : std::string(1024, 't'));
+        return path;
+    }
+
+    TempDir prog;  // the program's folder
+    TempDir work;  // the folder the program starts in
+    ScopedProgramFile program;
+    DataFiles data = InstallDataFiles(prog.Path());
+    FakeServices fakes;
+    platform::Services* previousServices;
+    ScriptedPresenter presenter;  // records any error dialog; answers "leave"
+    std::vector<int> ends;
+    std::unique_ptr<frmMain> w;
+    std::filesystem::path previousDir = std::filesystem::current_path();
+};
+
+using Lifecycle = WindowTest;
+using Selection = WindowTest;
+using Start = WindowTest;
+using Pointer = WindowTest;
+
+const char* const kExpert = "Experte - auszulesenden Bereich angeben";
+const char* const kInsert = "root [CramFS] einfügen";
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+TEST_F(Lifecycle, StoredSettingsAreRestored)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint centred((screen.width() - 398) / 2, (screen.height() - 318) / 2);
+    TempDir other;
+    struct Case {
+        std::string ini;  // the lines below [Settings]
+        Qt::CheckState box = Qt::Checked;
+        int value = 1;
+        int failure = 0;  // the error number shown by the handler, 0 for none
+        std::optional<QPoint> at = {};  // nothing: centred
+        std::string dir = {};           // empty: the starting folder
+    };
+    const std::vector<Case> cases = {
+        {"UseOnlyValidImages=0", Qt::Unchecked, 0},
+        {"UseOnlyValidImages=2", Qt::PartiallyChecked, 2},
+        {"UseOnlyValidImages=0.5", Qt::Unchecked, 0},  // halves go to the even neighbour
+        {"UseOnlyValidImages=1.5", Qt::PartiallyChecked, 2},
+        {"UseOnlyValidImages=ja", Qt::Checked, 1},
+        {"UseOnlyValidImages=3", Qt::Unchecked, 3, 380},
+        {"UseOnlyValidImages=-1", Qt::Unchecked, -1, 380},
+        {"UseOnlyValidImages=40000", Qt::Unchecked, 1, 6},
+        {"WindowTop=1500.4\r\nWindowLeft= 3000", Qt::Checked, 1, 0, QPoint(200, 100)},
+        {"WindowTop=0\r\nWindowLeft=3000"},
+        {"WindowTop=1500\r\nWindowLeft=0"},
+        {"WindowTop=-150000\r\nWindowLeft=600000", Qt::Checked, 1, 0, QPoint(40000, -10000)},
+        {"LastDir=" + other.Path(), Qt::Checked, 1, 0, {}, other.Path()},
+        {"LastDir=" + other / "fehlt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ini);
+        presenter.calls.clear();
+        WriteFile(Ini(), "[Settings]\r\n" + c.ini + "\r\n");
+        frmMain& f = Load();
+        EXPECT_EQ(f.Check1->checkState(), c.box);
+        EXPECT_EQ(f.UseOnlyValidImages(), c.value);
+        EXPECT_EQ(f.pos(), c.at.value_or(centred));
+        EXPECT_EQ(f.LastDir(), c.dir.empty() ? work.Path() : c.dir);
+        std::string failures;  // procedure and error number of each error dialog
+        for (const auto& call : presenter.calls)
+            failures += call.proc + " " + call.number.substr(0, call.number.find(' ')) + ";";
+        EXPECT_EQ(failures, c.failure ? "Form_Load " + std::to_string(c.failure) + ";" : "");
+        EXPECT_EQ(f.lblVersion->text() == "V 0.1.1", c.failure == 0);  // loaded to the end
+        // The user's click counts after any load; a greyed box turns two-state, unchecked.
+        QTest::mouseClick(f.Check1, Qt::LeftButton);
+        EXPECT_EQ(f.UseOnlyValidImages(), c.value == 0 ? 1 : 0);
+        EXPECT_EQ(f.Check1->checkState(), c.value == 0 ? Qt::Checked : Qt::Unchecked);
+        w.reset();
+    }
+}
+
+TEST_F(Lifecycle, ClosingWritesTheSettings)
+{
+    frmMain& f = Load();
+    QTest::mouseClick(f.Check1, Qt::LeftButton);
+    TempDir other;
+    Choose(MakeImage(other / "b.img", 11));
+    f.move(100, 40);
+    EXPECT_FALSE(Exists(Ini()));
+    QTest::mouseClick(f.cmdEnde, Qt::LeftButton);
+    EXPECT_EQ(ReadFile(Ini()), "[Settings]\r\nLastDir=" + other.Path() +
+                                   "\r\nWindowTop=600\r\nWindowLeft=1500\r\n"
+                                   "UseOnlyValidImages=0\r\n");
+    EXPECT_EQ(ends, std::vector<int>{0});
+    // The close button and the window system's close write it as well.
+    for (bool button : {true, false}) {
+        SCOPED_TRACE(button);
+        std::filesystem::remove(Ini());
+        ends.clear();
+        frmMain& g = Load();
+        button ? QTest::mouseClick(g.cmdExit, Qt::LeftButton) : (void)g.close();
+        EXPECT_TRUE(Exists(Ini()));
+        EXPECT_EQ(ends.size(), button ? 1u : 0u);  // the window system ends the program itself
+    }
+}
+
+TEST_F(Lifecycle, SecondInstanceAndMissingDataFilesEndTheProgramWritingNothing)
+{
+    for (bool another : {true, false}) {
+        SCOPED_TRACE(another);
+        fakes.another = another;
+        if (!another) {
+            std::filesystem::remove(prog / "boot.dat");
+            std::filesystem::remove(prog / "1zu2.dat");
+        }
+        fakes.boxes.clear();
+        ends.clear();
+        Load();
+        EXPECT_EQ(fakes.boxes, std::vector<std::string>{
+            "Stellmark - Mitteilung (Information): " +
+            std::string(another ? "Stellmark wurde schon gestartet."
+                                : "Die folgende(n) Datei(en)\r\n\r\n1zu2.dat\r\nboot.dat\r\n\r\n"
+                                  "konnten nicht gefunden werden!\r\n\r\nProgramm wird beendet!")});
+        EXPECT_EQ(ends, std::vector<int>{1});
+        EXPECT_FALSE(w->isVisible());
+        w.reset();
+        EXPECT_FALSE(Exists(Ini()));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Choosing the source image, the list and the check box
+
+TEST_F(Selection, ListAndStatesForEachClassWithTheCheckBoxOnAndOffAndAfterACancel)
+{
+    struct Case {
+        int imageClass;  // 0: a text file
+        const char* info;
+        const char* size;  // in the expert frame
+        std::vector<std::string> entries;  // with the box on
+    };
+    const std::string x = "root [CramFS] extrahieren";
+    const std::vector<Case> cases = {
+        {0, "kein gültiges Image", "0x00000400 [1024]", {}},
+        {11, "1x mit Bootloader", "0x00800000 [8388608]",
+         {"1x ohne Bootloader erzeugen", "2x ohne Bootloader erzeugen", "2x mit Bootloader erzeugen",
+          "1x extrahieren", "BR Bootloader extrahieren", kExpert, x, kInsert}},
+        {12, "2x mit Bootloader", "0x00800000 [8388608]",
+         {"1x ohne Bootloader erzeugen", "2x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen",
+          "2x extrahieren", "BR Bootloader extrahieren", kExpert, x, kInsert}},
+        {21, "1x ohne Bootloader", "0x007E0000 [8257536]",
+         {"2x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen", "2x mit Bootloader erzeugen",
+          "1x extrahieren", kExpert, x, kInsert}},
+        {22, "2x ohne Bootloader", "0x007E0000 [8257536]",
+         {"1x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen", "2x mit Bootloader erzeugen",
+          "2x extrahieren", kExpert, x, kInsert}},
+    };
+    frmMain& f = Load();
+    TempDir from;
+    for (const auto& c : cases) {
+        const std::string path = MakeImage(from / std::to_string(c.imageClass), c.imageClass);
+        // Picked with the box on; the box off; picked again with it off; the box on again.
+        for (int step = 0; step < 4; ++step) {
+            SCOPED_TRACE(std::to_string(c.imageClass) + " step " + std::to_string(step));
+            f.txtStart->setText("getippt");
+            step % 2 ? QTest::mouseClick(f.Check1, Qt::LeftButton) : Choose(path);
+            const bool on = step % 3 == 0;
+            const auto list = on ? c.entries : std::vector<std::string>{kExpert};
+            EXPECT_EQ(f.UseOnlyValidImages(), on ? 1 : 0);
+            EXPECT_EQ(f.txtFile->text().toStdString(), path);
+            EXPECT_EQ(f.lblInfo->text(), QString::fromUtf8(c.info));
+            EXPECT_EQ(Entries(), list);
+            EXPECT_EQ(Shown(), list.empty() ? "" : list.front());
+            EXPECT_EQ(f.Combo1->isEnabled(), !list.empty());
+            EXPECT_EQ(f.cmdStart->isEnabled(), !list.empty());
+            EXPECT_EQ(f.frmExperte->isHidden(), on);
+            EXPECT_EQ(ChooserPartsShown(), 0);
+            if (!on) {
+                EXPECT_EQ(f.txtStart->text(), "0x00000000");
+                EXPECT_EQ(f.txtEnde->text().toStdString(), std::string(c.size).substr(0, 10));
+                EXPECT_EQ(f.lblImageSize->text().toStdString(), c.size + std::string(" Bytes"));
+            } else if (!list.empty()) {
+                Pick(kInsert);  // the next list shows its own first entry and no chooser
+            }
+        }
+    }
+    ASSERT_EQ(fakes.asked.size(), 10u);
+    EXPECT_EQ(fakes.asked[1].initialDir, from.Path());  // the next dialog opens where it ended
+    EXPECT_EQ(f.LastDir(), from.Path());
+
+    Choose(std::nullopt);  // a cancelled open dialog changes nothing
+    EXPECT_EQ(fakes.asked.size(), 11u);
+    EXPECT_EQ(f.txtFile->text().toStdString(), from / "22");
+    EXPECT_EQ(f.lblInfo->text(), "2x ohne Bootloader");
+    EXPECT_EQ(Entries(), cases.back().entries);
+    EXPECT_EQ(Shown(), kInsert);
+    EXPECT_EQ(f.LastDir(), from.Path());
+    EXPECT_TRUE(presenter.calls.empty());  // a cancel is no error either
+}
+
+TEST_F(Selection, CramfsChooserShowsItsVerdictAndKeepsItAcrossOtherEntries)
+{
+    frmMain& f = Load();
+    Choose(MakeImage(work / "b22.img", 22));
+    Pick(kInsert);
+    ASSERT_EQ(ChooserPartsShown(), 5);
+    EXPECT_EQ(f.txtCramfs->text(), "kein Image [cramfs] ausgewählt");
+    EXPECT_EQ(f.lblCramfsInfo->text(), QString::fromUtf8("Dateigröße: kein Image ausgewählt"));
+    EXPECT_EQ(f.Label17->text(), QString::fromUtf8("cramfs auswählen:"));
+    TempDir cramfs;
+    const std::pair<int, const char*> verdicts[] = {
+        {0x600001, "0x00600001 [6291457] Bytes - zu groß!"},
+        {0x600000, "0x00600000 [6291456] Bytes - im Limit!"}};
+    for (auto [size, verdict] : verdicts) {
+        SCOPED_TRACE(size);
+        const std::string path = cramfs / std::to_string(size);
+        WriteFile(path, std::string(size, 'c'));
+        Choose(path, f.cmdFileCramfs);
+        EXPECT_EQ(f.txtCramfs->text().toStdString(), path);
+        EXPECT_EQ(f.lblCramfsInfo->text(), QString::fromUtf8(verdict));
+    }
+    EXPECT_EQ(f.LastDir(), cramfs.Path());
+    Choose(std::nullopt, f.cmdFileCramfs);  // a cancel keeps the choice
+
+    // Away and back, also across another image: the chooser shows what was picked.
+    Pick(kExpert);
+    EXPECT_EQ(ChooserPartsShown(), 0);
+    Choose(MakeImage(work / "b21.img", 21));
+    Pick(kInsert);
+    EXPECT_EQ(ChooserPartsShown(), 5);
+    EXPECT_EQ(f.txtCramfs->text().toStdString(), cramfs / "6291456");
+    EXPECT_EQ(f.lblCramfsInfo->text(), "0x00600000 [6291456] Bytes - im Limit!");
+    EXPECT_TRUE(presenter.calls.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start: the refusals, a cancelled save dialog, and one action to the written file
+
+TEST_F(Start, RefusalsAndACancelWriteNothingThenTheActionWritesItsBytes)
+{
+    frmMain& f = Load();
+    TempDir from, out;
+    const std::string source = MakeImage(from / "quelle.img", 11), bytes = ReadFile(source);
+    Choose(source);
+    Pick(kExpert);
+    f.txtStart->setText("0x40000");
+    f.txtEnde->setText("0x20000");
+    QTest::mouseClick(f.cmdStart, Qt::LeftButton);  // refused before any save dialog
+    EXPECT_EQ(fakes.asked.size(), 1u);
+    Pick("1x extrahieren");
+    Choose(source, f.cmdStart);  // the source as its own output
+    EXPECT_EQ(fakes.boxes, (std::vector<std::string>{
+        "Stellmark - Fehler (Exclamation): Die angegebene Größe kann nicht verarbeitet werden."
+        "\r\nBitte die Angaben prüfen",
+        "Stellmark - Info (Critical): Das Image kann nicht in sich selbst gespeichert werden!\r\n"
+        "Bitte anderen Dateinamen angeben!\r\n"}));
+    EXPECT_TRUE(ReadFile(source) == bytes);
+
+    Pick("1x ohne Bootloader erzeugen");
+    WriteFile(out / "ziel", std::string(0x900000, 'x'));  // older and longer: replaced
+    Choose(std::nullopt, f.cmdStart);
+    EXPECT_EQ(ReadFile(out / "ziel"), std::string(0x900000, 'x'));
+    EXPECT_EQ(f.LastDir(), from.Path());
+    Choose(out / "ziel", f.cmdStart);
+    ASSERT_EQ(fakes.asked.size(), 4u);
+    EXPECT_EQ(fakes.asked[3].title, "Speichern unter");
+    EXPECT_EQ(fakes.asked[3].initialName, "quelle_[1x]");
+    EXPECT_EQ(fakes.asked[3].initialDir, from.Path());
+    EXPECT_TRUE(ReadFile(out / "ziel") == data.f2zu1 + Pattern(0x7C0000, 7));
+    EXPECT_EQ(out.Entries(), std::vector<std::string>{"ziel"});  // no extension, no leftovers
+    EXPECT_EQ(from.Entries(), std::vector<std::string>{"quelle.img"});
+    EXPECT_EQ(fakes.boxes.size(), 2u);  // success shows nothing
+    EXPECT_EQ(f.LastDir(), out.Path());
+    EXPECT_TRUE(presenter.calls.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging the frameless window, and the link label's hover colour and its timer
+
+TEST_F(Pointer, OnlyALeftPressOnBackgroundTitlesAndInfoMovesTheWindow)
+{
+    frmMain& f = Load();
+    const std::tuple<QWidget*, Qt::MouseButton, bool> cases[] = {
+        {&f, Qt::LeftButton, true},          {f.Picture1, Qt::LeftButton, true},
+        {f.Label1, Qt::LeftButton, true},    {f.Label2, Qt::LeftButton, true},
+        {f.Label3, Qt::LeftButton, true},    {f.Label5, Qt::LeftButton, true},
+        {&f, Qt::RightButton, false},        {f.Label1, Qt::RightButton, false},
+        {f.Label4, Qt::LeftButton, false},   {f.Label9, Qt::LeftButton, false},
+        {f.txtFile, Qt::LeftButton, false},
+    };
+    for (auto [widget, button, moves] : cases) {
+        SCOPED_TRACE(widget->objectName().toStdString() + " " + std::to_string(button));
+        f.move(100, 100);
+        const QPoint at = widget->rect().center();
+        QTest::mousePress(widget, button, Qt::NoModifier, at);
+        QTest::mouseMove(widget, at + QPoint(30, 20));
+        QTest::mouseRelease(widget, button, Qt::NoModifier, at + QPoint(30, 20));
+        EXPECT_EQ(f.pos(), moves ? QPoint(130, 120) : QPoint(100, 100));
+        EXPECT_FALSE(f.MovingItself());  // the release ends the move
+    }
+}
+
+TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
+{
+    const QColor white(255, 255, 255), yellow(255, 255, 0);
+    frmMain& f = Load();
+    auto colour = [&] { return f.Label7->palette().color(QPalette::WindowText); };
+    QCursor::setPos(f.mapToGlobal(f.Label7->geometry().center()));
+    QTest::mouseMove(f.Label7, {20, 5});  // the real pointer and the real timer
+    EXPECT_EQ(colour(), yellow);
+    QCursor::setPos(0, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.blnHover(); }, 1000));
+
+    const QRect r = f.Label7->geometry();
+    const int L = r.x(), T = r.y(), R = L + r.width(), B = T + r.height();
+    const std::tuple<int, int, bool> cases[] = {
+        {L, T, true},      {R, B, true},      {R, T, true},      {L, B, true},
+        {L + 100, T + 6, true},               {L - 1, T, false}, {L, T - 1, false},
+        {R + 1, T, false}, {L, B + 1, false}, {-300, 900, false},
+    };
+    for (auto [x, y, inside] : cases) {
+        SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+        f.Label7_MouseMove(0, 0, 1, 1);
+        ASSERT_TRUE(f.blnHover());
+        QCursor::setPos(f.mapToGlobal(QPoint(x, y)));
+        f.Timer1_Timer();
+        EXPECT_EQ(f.blnHover(), inside);
+        EXPECT_EQ(f.Timer1->isActive(), inside);
+        EXPECT_EQ(colour(), inside ? yellow : white);
+        QCursor::setPos(0, 0);
+        f.Timer1_Timer();
+    }
+}
+
+}  // namespace
+}  // namespace stellmark::test
