@@ -1,47 +1,31 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "TestSupport.h"
 #include "modMain.h"
 
 using namespace stellmark;
 using namespace stellmark::modMain;
 
-TEST(FileCheck, ListsTheMissingDataFilesInFixedOrder)
-{
+TEST(FileCheck, ListsTheMissingDataFilesBesideTheProgramInFixedOrder) {
     const std::vector<std::string> names = {"1zu2.dat", "2zu1.dat", "boot.dat"};
+    test::TempDir work;
+    test::InstallDataFiles(work.Path());  // the working folder does not count
+    char old[4096];
+    ASSERT_TRUE(::getcwd(old, sizeof old));
+    ASSERT_EQ(::chdir(work.Path().c_str()), 0);
     for (int present = 0; present < 8; ++present) {
         test::ResetPanne();
         test::TempDir dir;
         test::ScopedProgramFile exe(dir.Path());
         strFile1zu2 = strFile2zu1 = strFileBoot = "";
         std::string expected;
-        for (int i = 0; i < 3; ++i) {
-            if (present & (1 << i))
-                test::WriteFile(dir / names[i], "");  // only existence counts
-            else
-                expected += names[i] + "\r\n";
-        }
-        if (expected.empty()) {
-            EXPECT_EQ(FileCheck(), "ok");
-            EXPECT_EQ(strFile1zu2, dir / "1zu2.dat");
-            EXPECT_EQ(strFile2zu1, dir / "2zu1.dat");
-            EXPECT_EQ(strFileBoot, dir / "boot.dat");
-        } else {
-            EXPECT_EQ(FileCheck(), expected + "\r\nkonnten nicht gefunden werden!") << present;
-            EXPECT_EQ(strFile1zu2 + strFile2zu1 + strFileBoot, "");
-        }
+        for (int i = 0; i < 3; ++i)  // only existence counts
+            present & (1 << i) ? test::WriteFile(dir / names[i], "") : void(expected += names[i] + "\r\n");
+        EXPECT_EQ(FileCheck(), expected.empty() ? "ok" : expected + "\r\nkonnten nicht gefunden werden!") << present;
+        EXPECT_EQ(strFile1zu2 + "|" + strFile2zu1 + "|" + strFileBoot,
+                  expected.empty() ? (dir / "1zu2.dat") + "|" + (dir / "2zu1.dat") + "|" + (dir / "boot.dat") : "||");
     }
-}
-
-TEST(FileCheck, LooksBesideTheProgramNotInTheWorkingFolder)
-{
-    test::TempDir exeDir, work;
-    test::InstallDataFiles(work.Path());
-    test::ScopedProgramFile exe(exeDir.Path());
-    char old[4096];
-    ASSERT_TRUE(::getcwd(old, sizeof old));
-    ASSERT_EQ(::chdir(work.Path().c_str()), 0);
-    std::string got = FileCheck();
     ASSERT_EQ(::chdir(old), 0);
-    EXPECT_EQ(got, "1zu2.dat\r\n2zu1.dat\r\nboot.dat\r\n\r\nkonnten nicht gefunden werden!");
 }
