@@ -36,7 +36,7 @@ constexpr Range BodyRange(Region region)
     case Region::BootLoader: return {1, kBlockSize};
     case Region::FlashKind: return {1, kBlockSize};
     case Region::Root: return {kBlockSize + 1, kBlockSize + kRootSize};
-    case Region::BodyTail: return {kBlockSize + kRootSize + 1, kBodySize};
+    case Region::BodyTail: return {kBlockSize + kRootSize + 1, kBlockSize + kRootSize + kBodyTailSize};
     case Region::BodyRemainder: return {kBlockSize + 1, kBodySize};
     }
     return {0, 0};

@@ -154,7 +154,7 @@ bool CopyFile(const std::string& strSource, const std::string& strDestination, i
         TempOutput destination;
         int64_t written = 0;  // the destination is written from its first byte on, in order
 
-        // Reads `want` bytes at `offset` into the block; `need` of them must be there.
+        // Reads a block at `offset`; at least `need` bytes of it must be there.
         auto readBlock = [&](const BinaryFile& from, int64_t offset, std::size_t need) {
             p.Step([&] {
                 if (offset < 0)

@@ -31,7 +31,7 @@ bool Proc::Handle(const Failure& failure)
     switch (Report(failure)) {
     case kRetry: return true;
     case kNext: skipped_ = true; return false;
-    default: leaving_ = true; throw Leave{this};
+    default: throw Leave{this};
     }
 }
 

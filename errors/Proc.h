@@ -88,8 +88,6 @@ public:
 
     // True when some step of this call was skipped by the user's choice.
     bool AnySkipped() const { return skipped_; }
-    // Set once the procedure is being left early (a leave choice unwinds from here on).
-    bool Leaving() const { return leaving_; }
 
     const std::string& Module() const { return module_; }
     const std::string& Name() const { return name_; }
@@ -121,7 +119,6 @@ private:
     std::string name_;
     Handler handler_;
     bool skipped_ = false;
-    bool leaving_ = false;
 };
 
 }  // namespace stellmark
