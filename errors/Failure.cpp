@@ -1,6 +1,9 @@
 #include "Failure.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <new>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace stellmark {
@@ -12,6 +15,7 @@ std::string ErrorDescription(int number)
     case err::Overflow: return "Überlauf";
     case err::OutOfMemory: return "Nicht genügend Speicher";
     case err::TypeMismatch: return "Typen unverträglich";
+    case err::Internal: return "Interner Fehler";
     case err::BadFileName: return "Dateiname oder -nummer falsch";
     case err::FileNotFound: return "Datei nicht gefunden";
     case err::DeviceIO: return "Fehler beim Ein-/Ausgabezugriff auf das Gerät";
@@ -80,6 +84,29 @@ int ErrnoToNumber(int errnum, const std::string& path)
 void ThrowErrno(int errnum, const std::string& path)
 {
     throw Failure(ErrnoToNumber(errnum, path));
+}
+
+Failure AsFailure(const std::exception& e, int line)
+{
+    if (const auto* failure = dynamic_cast<const Failure*>(&e)) {
+        Failure copy = *failure;
+        if (copy.Line() == 0)
+            copy.SetLine(line);
+        return copy;
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return Failure(err::OutOfMemory, line);
+    if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
+        if (fs->code().category() == std::generic_category() ||
+            fs->code().category() == std::system_category())
+            return Failure(ErrnoToNumber(fs->code().value(), fs->path1().string()), line);
+    }
+    if (const auto* sys = dynamic_cast<const std::system_error*>(&e)) {
+        if (sys->code().category() == std::generic_category() ||
+            sys->code().category() == std::system_category())
+            return Failure(ErrnoToNumber(sys->code().value()), line);
+    }
+    return Failure(err::Internal, line);
 }
 
 }  // namespace stellmark

@@ -12,6 +12,7 @@ inline constexpr int InvalidCall = 5;
 inline constexpr int Overflow = 6;
 inline constexpr int OutOfMemory = 7;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int Internal = 51;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIO = 57;
@@ -52,5 +53,9 @@ private:
 // from a missing folder on the way to it (53 against 76).
 int ErrnoToNumber(int errnum, const std::string& path = {});
 [[noreturn]] void ThrowErrno(int errnum, const std::string& path = {});
+
+// Any exception of the standard library as a failure: a system error keeps its errno's number,
+// a lack of memory is 7, the rest an internal error.
+Failure AsFailure(const std::exception& e, int line = 0);
 
 }  // namespace stellmark

@@ -13,7 +13,6 @@
 //   }
 #include <cstdint>
 #include <initializer_list>
-#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -65,8 +64,9 @@ public:
                     failure.SetLine(line);
                 if (!Handle(failure))
                     return false;
-            } catch (const std::bad_alloc&) {
-                if (!Handle(Failure(err::OutOfMemory, line)))
+            } catch (const std::exception& other) {
+                // Whatever the standard library throws is a failure like any other.
+                if (!Handle(AsFailure(other, line)))
                     return false;
             }
         }
@@ -108,6 +108,8 @@ private:
         } catch (Failure& stray) {
             // A failure outside any step can only be left; the user is told all the same.
             Report(stray);
+        } catch (const std::exception& stray) {
+            Report(AsFailure(stray));
         }
     }
 
