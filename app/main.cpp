@@ -3,6 +3,7 @@
 #include <QStyleFactory>
 
 #include "InstanceLock.h"
+#include "Pending.h"
 #include "QtServices.h"
 #include "ErrorDialog.h"
 #include "Protocol.h"
@@ -13,6 +14,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // An interrupted copy leaves no temporary file, and the program ends without its settings.
+    stellmark::pending::EndOnSignals();
     QApplication::setApplicationName(QStringLiteral("Stellmark"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     stellmark::platform::LoadGermanTranslations(app);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Actions.h"
+#include "Pending.h"
 #include "Program.h"
 #include "frmPanne.h"
 #include "modMain.h"
@@ -111,7 +112,8 @@ int Cramfs(const std::string& file)
 {
     if (!wsFiles::FileExist(file))
         return Missing(file);
-    int32_t size = modMain::GetImageSize(file);
+    // Measured in 64 bits: a file of 2 GiB or more is simply too large, not a failure.
+    int64_t size = ops::FileLength(file);
     std::cout << ops::CramfsVerdict(size) << std::endl;
     return ops::CramfsFits(size) ? kWritten : kRefused;
 }
@@ -165,16 +167,15 @@ int Run(const std::vector<std::string>& args, bool haveData)
             request.imageClass = modMain::kNoImage;  // the expert range is never shifted
     }
 
-    bool existsRefused = false;
+    if (output.empty())
+        return Usage("AUSGABE ist leer");
+
     Proc p("stellmark-cli", "run", "[stellmark-cli] run");
     ops::Outcome outcome;
     p.Run([&] {
-        outcome = ops::Start(p, request, [&](const std::string&) -> std::string {
-            if (wsFiles::FileExist(output) && !force && !ops::SameFile(source, output)) {
-                existsRefused = true;
-                return "";
-            }
-            return output;
+        // Without --force "no overwrite" holds up to the moment the result takes its name.
+        outcome = ops::Start(p, request, [&](const std::string&) {
+            return ops::Choice {output, force ? Overwrite::Replace : Overwrite::Refuse};
         });
     });
     switch (outcome.kind) {
@@ -182,11 +183,14 @@ int Run(const std::vector<std::string>& args, bool haveData)
     case ops::Outcome::Refused:
         std::cerr << Lines(outcome.message.text) << std::endl;
         return kRefused;
-    case ops::Outcome::Cancelled:
-        if (existsRefused)
-            std::cerr << "Die Datei '" << output
-                      << "' ist schon vorhanden. Zum Überschreiben --force angeben." << std::endl;
+    case ops::Outcome::Exists:
+        std::cerr << "Die Datei '" << output
+                  << "' ist schon vorhanden. Zum Überschreiben --force angeben." << std::endl;
         return kRefused;
+    case ops::Outcome::NotWritten:
+        std::cerr << Lines(outcome.message.text) << std::endl;
+        return kFailed;
+    case ops::Outcome::Cancelled:
     case ops::Outcome::Nothing: return kUsage;
     case ops::Outcome::Failed: break;
     }
@@ -198,6 +202,7 @@ int Run(const std::vector<std::string>& args, bool haveData)
 
 int main(int argc, char** argv)
 {
+    pending::EndOnSignals();
     PrintingPresenter presenter;
     frmPanne::Instance().SetPresenter(&presenter);
     frmPanne::Instance().SetExit(EndWithFailure);

@@ -15,6 +15,7 @@ namespace stellmark::modMain {
 std::string strFile1zu2;
 std::string strFile2zu1;
 std::string strFileBoot;
+std::string strDataDir;
 
 std::string FileCheck()
 {
@@ -23,8 +24,9 @@ std::string FileCheck()
     return p.Run(result, [&] {
         std::string dir;
         p.Step([&] { dir = wsFiles::IsSlash(program::Dir()); });
+        strDataDir = dir;
         std::string missing;
-        for (const char* name : {"1zu2.dat", "2zu1.dat", "boot.dat"}) {
+        for (const char* name : kDataFileNames) {
             if (!wsFiles::FileExist(dir + name))
                 missing += std::string(name) + "\r\n";
         }
@@ -131,9 +133,10 @@ std::string GetHexValue(int32_t Value)
     return std::string("0x00000000").substr(0, 10 - hex.size()) + hex;
 }
 
-bool CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
-              int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
-              const std::string& LastFile, EndRule endRule)
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination,
+                    int32_t lngStart, int32_t lngEnd, const std::string& PrevFile,
+                    const std::string& PrevFile1, const std::string& LastFile,
+                    const CopyOptions& options)
 {
     Proc p("modMain", "CopyFile",
            "[modMain] Public Function CopyFile(strSource As String,strDestination As "
@@ -146,7 +149,7 @@ bool CopyFile(const std::string& strSource, const std::string& strDestination, i
             {"PrevFile", PrevFile},
             {"PrevFile1", PrevFile1},
             {"LastFile", LastFile}});
-    bool result = false;
+    CopyResult result = CopyResult::Failed;
     return p.Run(result, [&] {
         constexpr std::size_t kBlock = 4096;
         std::array<unsigned char, kBlock> Buffer {};  // the one copy block of the call
@@ -197,7 +200,7 @@ bool CopyFile(const std::string& strSource, const std::string& strDestination, i
 
         int64_t end = 0;
         p.Step([&] { end = source.Length(); });
-        if ((lngEnd != 1 || endRule == EndRule::Exact) && lngEnd < end)
+        if ((lngEnd != 1 || options.endRule == EndRule::Exact) && lngEnd < end)
             end = lngEnd;
         int32_t count = 0;
         p.Step([&] {
@@ -212,9 +215,16 @@ bool CopyFile(const std::string& strSource, const std::string& strDestination, i
         wholeFile(LastFile);
         p.Step([&] { source.Close(); });
         // A skipped step leaves a gap or stale bytes: such an output never takes the name.
-        if (p.AnySkipped())
+        if (p.AnySkipped()) {
+            result = CopyResult::Skipped;
             return;
-        result = p.Step([&] { destination.Commit(); });
+        }
+        bool named = false;
+        if (!p.Step([&] { named = destination.Commit(options.overwrite); })) {
+            result = CopyResult::Skipped;
+            return;
+        }
+        result = named ? CopyResult::Written : CopyResult::NameTaken;
     });
 }
 

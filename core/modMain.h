@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "BinaryFile.h"
+
 namespace stellmark::modMain {
 
 // Full paths of the three data files, set by FileCheck once all three are found.
@@ -10,9 +12,15 @@ extern std::string strFile1zu2;
 extern std::string strFile2zu1;
 extern std::string strFileBoot;
 
+// The folder FileCheck looked in last, ending in "/"; empty before the first check.
+extern std::string strDataDir;
+
 // "ok" when 1zu2.dat, 2zu1.dat and boot.dat lie beside the program; else the list of the
 // missing ones and a closing line.
 std::string FileCheck();
+
+// The three data files' names, in the order FileCheck looks for them.
+inline constexpr const char* kDataFileNames[] = {"1zu2.dat", "2zu1.dat", "boot.dat"};
 
 // Image classes.
 inline constexpr int32_t kNoImage = 0;
@@ -30,14 +38,25 @@ std::string GetHexValue(int32_t Value);
 
 // Writes PrevFile, PrevFile1, the range lngStart..lngEnd of strSource (1-based, both included;
 // lngEnd 1 means the end of the source) and LastFile into strDestination. Empty names are left
-// out. The destination appears only complete; true when it was written.
-//
-// EndRule::Exact reads lngEnd 1 as the first byte itself, for a range that is to end there; it
-// is no parameter of the traced signature.
-enum class EndRule { Sentinel, Exact };
-bool CopyFile(const std::string& strSource, const std::string& strDestination,
-              int32_t lngStart = 1, int32_t lngEnd = 1, const std::string& PrevFile = "",
-              const std::string& PrevFile1 = "", const std::string& LastFile = "",
-              EndRule endRule = EndRule::Sentinel);
+// out. The destination appears only complete, in one step; until then an old file of that name
+// stays as it was.
+enum class EndRule {
+    Sentinel,  // lngEnd 1 means the end of the source
+    Exact,     // lngEnd 1 means the first byte itself, for a range that is to end there
+};
+struct CopyOptions {
+    EndRule endRule = EndRule::Sentinel;
+    Overwrite overwrite = Overwrite::Replace;
+};
+enum class CopyResult {
+    Written,
+    Failed,     // a failure was left: nothing was written
+    Skipped,    // the user went past a failed step: the output was not written either
+    NameTaken,  // Overwrite::Refuse and the name was taken when the result was to get it
+};
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination,
+                    int32_t lngStart = 1, int32_t lngEnd = 1, const std::string& PrevFile = "",
+                    const std::string& PrevFile1 = "", const std::string& LastFile = "",
+                    const CopyOptions& options = {});
 
 }  // namespace stellmark::modMain

@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
-#include <set>
-#include <unistd.h>
 
+#include "Pending.h"
 #include "Program.h"
 
 namespace stellmark {
@@ -138,23 +137,5 @@ void frmPanne::ResetForTests()
     lblError_ = {};
     handled_.reset();
 }
-
-namespace pending {
-namespace {
-std::set<std::string>& Paths()
-{
-    static std::set<std::string> paths;
-    return paths;
-}
-}  // namespace
-void Add(const std::string& path) { Paths().insert(path); }
-void Remove(const std::string& path) { Paths().erase(path); }
-void UnlinkAll()
-{
-    for (const auto& p : Paths())
-        ::unlink(p.c_str());
-    Paths().clear();
-}
-}  // namespace pending
 
 }  // namespace stellmark

@@ -72,6 +72,8 @@ public:
     const std::array<std::string, 4>& lblError() const { return lblError_; }
 
     void SetHandledFailure(const Failure& failure) { handled_ = failure; }
+    // The failure OnError was last asked about, if any.
+    const std::optional<Failure>& HandledFailure() const { return handled_; }
 
     // Replaceable services. Each setter returns the one it replaced.
     ErrorPresenter* SetPresenter(ErrorPresenter* presenter);
@@ -101,12 +103,5 @@ private:
     std::function<void()> exit_;
     std::function<void(frmPanne&)> protocolWriter_;
 };
-
-// Paths of temporary outputs that an immediate end of the program must not leave behind.
-namespace pending {
-void Add(const std::string& path);
-void Remove(const std::string& path);
-void UnlinkAll();
-}  // namespace pending
 
 }  // namespace stellmark

@@ -1,6 +1,9 @@
 #include "BinaryFile.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +12,7 @@
 #include <vector>
 
 #include "Failure.h"
-#include "frmPanne.h"
+#include "Pending.h"
 
 namespace stellmark {
 
@@ -118,41 +121,125 @@ void BinaryFile::Close()
 
 TempOutput::~TempOutput() { Discard(); }
 
+namespace {
+std::string FolderOf(const std::string& path)
+{
+    auto cut = path.find_last_of('/');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// The file a write to `destination` lands in: a symbolic link is followed to its end.
+std::string ResolveTarget(const std::string& destination)
+{
+    struct stat st {};
+    if (::lstat(destination.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return destination;  // a new file; a missing folder shows when it is created
+        ThrowErrno(errno, destination);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (!::realpath(destination.c_str(), resolved))
+            ThrowErrno(errno, destination);  // a link to nothing
+        std::string target = resolved;
+        if (::stat(target.c_str(), &st) != 0)
+            ThrowErrno(errno, target);
+        if (!S_ISREG(st.st_mode))
+            throw Failure(err::PathFileAccess);
+        return target;
+    }
+    if (!S_ISREG(st.st_mode))
+        throw Failure(err::PathFileAccess);  // a folder, pipe, device or socket is never replaced
+    return destination;
+}
+
+void SyncFolder(const std::string& file)
+{
+    std::string dir = FolderOf(file);
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;  // the rename stands; only its durability is not forced
+    ::fsync(fd);
+    ::close(fd);
+}
+}  // namespace
+
 void TempOutput::Create(const std::string& destination)
 {
     Discard();
     if (destination.empty() || destination.back() == '/')
         throw Failure(err::BadFileName);
-    auto cut = destination.find_last_of('/');
-    std::string dir = cut == std::string::npos ? std::string() : destination.substr(0, cut + 1);
-    std::string name = cut == std::string::npos ? destination : destination.substr(cut + 1);
-    std::string pattern = dir + "." + name + ".tmp-XXXXXX";
+    std::string target = ResolveTarget(destination);
+    // A write-protected file is not replaced behind its protection.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        ThrowErrno(errno, target);
+    std::string pattern = FolderOf(target) + kPrefix + "XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno(errno, destination);
+        ThrowErrno(errno, target);
+    if (!pending::Add(buf.data())) {
+        ::close(fd);
+        ::unlink(buf.data());
+        throw Failure(err::TooManyFiles);
+    }
     temp_ = buf.data();
-    pending::Add(temp_);
-    destination_ = destination;
-    // mkostemp makes the file private; the result gets the ordinary mode of a new file.
+    target_ = target;
+    // mkostemp makes the file private; a new result gets the ordinary mode of a new file.
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
     Adopt(fd, temp_);
 }
 
-void TempOutput::Commit()
+void TempOutput::TakeOverMetadata()
+{
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    int fd = Descriptor();
+    mode_t mode = st.st_mode & 07777;
+    // Owner and group as far as this process may set them; a file that cannot stay its owner's
+    // loses its set-id bits rather than lend them to us.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
+    if (::fchmod(fd, mode) != 0)
+        ThrowErrno(errno, temp_);
+}
+
+bool TempOutput::Commit(Overwrite overwrite)
 {
     // Safe to run again after a failed rename: the file is then already closed.
     if (IsOpen()) {
+        if (overwrite == Overwrite::Replace)
+            TakeOverMetadata();
         Sync();
         Close();
     }
-    if (::rename(temp_.c_str(), destination_.c_str()) != 0)
-        ThrowErrno(errno, destination_);
+    if (overwrite == Overwrite::Replace) {
+        if (::rename(temp_.c_str(), target_.c_str()) != 0)
+            ThrowErrno(errno, target_);
+    } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(),
+                           RENAME_NOREPLACE) != 0) {
+        if (errno == EEXIST)
+            return false;
+        if (errno != EINVAL && errno != ENOSYS)
+            ThrowErrno(errno, target_);
+        // A file system without the flag: a hard link takes a name only while it is free.
+        if (::link(temp_.c_str(), target_.c_str()) != 0) {
+            if (errno == EEXIST)
+                return false;
+            ThrowErrno(errno, target_);
+        }
+        ::unlink(temp_.c_str());
+    }
     pending::Remove(temp_);
     temp_.clear();
+    SyncFolder(target_);
+    return true;
 }
 
 void TempOutput::Discard() noexcept

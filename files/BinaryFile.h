@@ -32,6 +32,7 @@ public:
 
 protected:
     void Adopt(int fd, const std::string& path);
+    int Descriptor() const { return fd_; }
 
 private:
     void CloseQuietly() noexcept;
@@ -40,24 +41,44 @@ private:
     std::string path_;
 };
 
+// How a finished output takes its name.
+enum class Overwrite {
+    Replace,  // an existing file is replaced in one step
+    Refuse,   // the name must still be free at that moment
+};
+
 // A new file written under a temporary name in the folder of its destination and put in the
-// destination's place only by Commit: a half-written file never stands under the chosen name.
-// Dropped without Commit, it removes itself.
+// destination's place only by Commit: a half-written file never stands under the chosen name,
+// and an old file stays whole until the new one is complete. A symbolic link to a regular file
+// is written through: its target gets the bytes, the link stays. Dropped without Commit, the
+// temporary file removes itself.
 class TempOutput : public BinaryFile {
 public:
+    // Temporary files are this prefix and six random characters: recognisable, and short enough
+    // beside a name of any allowed length.
+    static constexpr const char* kPrefix = ".stellmark-";
+
     TempOutput() = default;
     ~TempOutput();
     TempOutput(const TempOutput&) = delete;
     TempOutput& operator=(const TempOutput&) = delete;
 
+    // Refuses (as a failure) a destination that is not a regular file, a link to nothing or a
+    // file this process may not write.
     void Create(const std::string& destination);
-    // Flushes to the medium, closes and renames onto the destination, replacing what stood there.
-    void Commit();
+    // Flushes to the medium, closes and gives the file its name; a replaced file passes on its
+    // permission bits, and its owner and group where the process may set them. False, with
+    // nothing changed, when Overwrite::Refuse finds the name taken.
+    bool Commit(Overwrite overwrite = Overwrite::Replace);
     void Discard() noexcept;
     const std::string& TempPath() const { return temp_; }
+    // The file that gets the bytes: the destination, or the target of a link standing there.
+    const std::string& Target() const { return target_; }
 
 private:
-    std::string destination_;
+    void TakeOverMetadata();
+
+    std::string target_;
     std::string temp_;
 };
 

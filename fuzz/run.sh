@@ -6,7 +6,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?build folder}/fuzz
 seconds=${2:-5}
 mkdir -p "$out/corpus"
-sources=("$src"/errors/{Failure,frmPanne,Proc,Program,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile}.cpp
+sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile}.cpp
          "$src"/core/modMain.cpp "$src"/operations/Actions.cpp "$src"/fuzz/inputs_fuzz.cpp)
 if [ ! -x "$out/inputs_fuzz" ] || [ -n "$(find "${sources[@]}" -newer "$out/inputs_fuzz" | head -n 1)" ]; then
   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \

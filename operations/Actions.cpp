@@ -1,6 +1,8 @@
 #include "Actions.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
@@ -95,6 +97,35 @@ Plan Refuse(const Message& message)
     plan.refusal = message;
     return plan;
 }
+
+const char* DataFileName(layout::DataFile file)
+{
+    switch (file) {
+    case layout::DataFile::File1zu2: return modMain::kDataFileNames[0];
+    case layout::DataFile::File2zu1: return modMain::kDataFileNames[1];
+    case layout::DataFile::Boot: return modMain::kDataFileNames[2];
+    case layout::DataFile::None: break;
+    }
+    return "";
+}
+
+// A data file of another length than a block builds an image of the wrong length, or one that
+// lacks its boot loader, and the box does not start from it: such a build is refused.
+std::optional<Message> DataFileRefusal(layout::DataFile file)
+{
+    if (file == layout::DataFile::None)
+        return std::nullopt;
+    std::string path = DataPath(file);
+    int64_t length = path.empty() ? -1 : FileLength(path);
+    if (length == layout::kBlockSize)
+        return std::nullopt;
+    std::string what = path.empty() ? std::string("Die Datendatei ") + DataFileName(file) + " fehlt."
+                       : length < 0 ? "Die Datendatei '" + path + "' fehlt oder ist nicht lesbar."
+                                    : "Die Datendatei '" + path + "' ist " + SizeText(length) +
+                                          " lang; sie muss genau " + SizeText(layout::kBlockSize) +
+                                          " lang sein.";
+    return Message {what + "\r\nEs wird kein Image erzeugt.", Icon::Exclamation, "Stellmark - Fehler"};
+}
 }  // namespace
 
 Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
@@ -116,6 +147,10 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
         plan.kind = Plan::Write;
         plan.initialName = CreateFileName(b.kind == layout::FlashKind::k1x ? "1x" : "2x", sourcePath);
         auto build = layout::PlanBuild(b.kind, b.boot, imageClass);
+        for (auto file : {build.prevFile, build.prevFile1}) {
+            if (auto refusal = DataFileRefusal(file))
+                return Refuse(*refusal);
+        }
         plan.first = build.range.first;
         plan.last = build.range.last;
         plan.prevFile = DataPath(build.prevFile);
@@ -170,8 +205,58 @@ bool SameFile(const std::string& a, const std::string& b)
     return !ea && !eb && na == nb;
 }
 
-Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
-                const std::string& output)
+namespace {
+Message OutputMessage(const std::string& output, const std::string& reason)
+{
+    return {"In '" + output + "' kann nicht gespeichert werden: " + reason +
+                ".\r\nBitte anderen Dateinamen angeben!",
+            Icon::Exclamation, "Stellmark - Fehler"};
+}
+
+// What stands at a path that is no regular file, as "das ist …" and "der Link zeigt auf …" say it.
+struct Kind {
+    const char* nominative;
+    const char* accusative;
+};
+Kind KindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return {"ein Ordner", "einen Ordner"};
+    if (S_ISFIFO(mode))
+        return {"eine benannte Pipe (FIFO)", "eine benannte Pipe (FIFO)"};
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return {"ein Gerät", "ein Gerät"};
+    if (S_ISSOCK(mode))
+        return {"ein Socket", "einen Socket"};
+    return {"keine gewöhnliche Datei", "keine gewöhnliche Datei"};
+}
+}  // namespace
+
+std::optional<Message> OutputRefusal(const std::string& output)
+{
+    // The data files are looked for in the folder searched at start-up, whether found or not:
+    // one of them may exist while another is missing.
+    if (!modMain::strDataDir.empty()) {
+        for (const char* name : modMain::kDataFileNames) {
+            if (SameFile(modMain::strDataDir + name, output))
+                return OutputMessage(output, "das ist eine Datendatei des Programms");
+        }
+    }
+    struct stat st {};
+    if (::lstat(output.c_str(), &st) != 0)
+        return std::nullopt;  // a new name; a missing folder shows as the copy's failure
+    bool link = S_ISLNK(st.st_mode);
+    if (link && ::stat(output.c_str(), &st) != 0)
+        return OutputMessage(output, "der symbolische Link zeigt auf keine Datei");
+    if (S_ISREG(st.st_mode))
+        return std::nullopt;
+    Kind kind = KindOf(st.st_mode);
+    return OutputMessage(output, link ? std::string("der symbolische Link zeigt auf ") + kind.accusative
+                                      : std::string("das ist ") + kind.nominative);
+}
+
+Outcome Execute(const Plan& plan, const std::string& source, const std::string& output,
+                Overwrite overwrite)
 {
     if (plan.kind == Plan::Refuse)
         return {Outcome::Refused, plan.refusal};
@@ -179,17 +264,30 @@ Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
         return {Outcome::Failed, {}};
     if (SameFile(source, output))
         return {Outcome::Refused, kSameFile};
-    if (wsFiles::FileExist(output)) {
-        owner.Step([&] {
-            if (::unlink(output.c_str()) != 0)
-                ThrowErrno(errno, output);
-        });
+    if (auto refusal = OutputRefusal(output))
+        return {Outcome::Refused, *refusal};
+    struct stat st {};
+    if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
+        return {Outcome::Exists, {}};
+    // No deletion beforehand: an old file stays whole until the new one takes its name.
+    auto result = modMain::CopyFile(
+        source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
+        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite});
+    switch (result) {
+    case modMain::CopyResult::Written: return {Outcome::Written, {}};
+    case modMain::CopyResult::NameTaken: return {Outcome::Exists, {}};
+    case modMain::CopyResult::Skipped: return {Outcome::NotWritten, NotWrittenMessage(output)};
+    case modMain::CopyResult::Failed: break;
     }
-    bool written = modMain::CopyFile(source, output, plan.first, plan.last, plan.prevFile,
-                                     plan.prevFile1, "",
-                                     plan.exactEnd ? modMain::EndRule::Exact
-                                                   : modMain::EndRule::Sentinel);
-    return {written ? Outcome::Written : Outcome::Failed, {}};
+    return {Outcome::Failed, {}};
+}
+
+Message NotWrittenMessage(const std::string& output)
+{
+    return {"Die Datei '" + output +
+                "' wurde nicht geschrieben.\r\nNach einem Fehler wurde ein Schritt übersprungen, "
+                "und eine unvollständige Datei wird nie gespeichert.",
+            Icon::Exclamation, "Stellmark - Fehler"};
 }
 
 Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOutput)
@@ -202,10 +300,10 @@ Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOu
         return {Outcome::Nothing, {}};
     if (plan.kind == Plan::Refuse)
         return {Outcome::Refused, plan.refusal};
-    std::string output = chooseOutput(plan.initialName);
-    if (output.empty())
+    Choice choice = chooseOutput(plan.initialName);
+    if (choice.path.empty())
         return {Outcome::Cancelled, {}};
-    return Execute(owner, plan, request.source, output);
+    return Execute(plan, request.source, choice.path, choice.overwrite);
 }
 
 namespace {
@@ -311,16 +409,28 @@ std::string CreateFileName(const std::string& SubStr, const std::string& sourceP
     });
 }
 
-std::string SizeText(int32_t size)
+std::string SizeText(int64_t size)
 {
-    return modMain::GetHexValue(size) + " [" + std::to_string(size) + "] Bytes";
+    if (size >= 0 && size <= INT32_MAX)
+        return modMain::GetHexValue(static_cast<int32_t>(size)) + " [" + std::to_string(size) + "] Bytes";
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%08llX", static_cast<unsigned long long>(size));
+    return hex + (" [" + std::to_string(size) + "] Bytes");
 }
 
-bool CramfsFits(int32_t size) { return size <= layout::kRootSize; }
+bool CramfsFits(int64_t size) { return size <= layout::kRootSize; }
 
-std::string CramfsVerdict(int32_t size)
+std::string CramfsVerdict(int64_t size)
 {
     return SizeText(size) + " " + (CramfsFits(size) ? "- im Limit!" : "- zu groß!");
+}
+
+int64_t FileLength(const std::string& path)
+{
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return st.st_size;
 }
 
 }  // namespace stellmark::ops

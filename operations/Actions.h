@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BinaryFile.h"
 #include "Proc.h"
 
 namespace stellmark::ops {
@@ -87,14 +88,29 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
                 const ExpertInput& expert = {});
 
 // Carries out a planned write to `output` as steps of the calling procedure `owner`: refuses
-// an output that is the source (any spelling of it), deletes an existing output, calls
-// CopyFile once. Returns the refusal message, or nothing when the copy was made.
+// an output that is the source or a data file (in any spelling) or no regular file, then calls
+// CopyFile once, which gives the result the name in one step (replacing an old file only as
+// `overwrite` allows).
 struct Outcome {
-    enum Kind { Written, Refused, Failed, Cancelled, Nothing } kind = Failed;
-    Message message;  // for Refused
+    enum Kind {
+        Written,
+        Refused,     // message says why; nothing touched
+        Failed,      // a failure was left
+        Cancelled,   // no output chosen
+        Nothing,     // not an action text
+        NotWritten,  // a failed step was skipped, so the output was not written; message says so
+        Exists,      // Overwrite::Refuse and the name is taken
+    } kind = Failed;
+    Message message;  // for Refused and NotWritten
 };
-Outcome Execute(Proc& owner, const Plan& plan, const std::string& source,
-                const std::string& output);
+Outcome Execute(const Plan& plan, const std::string& source, const std::string& output,
+                Overwrite overwrite = Overwrite::Replace);
+// What the user is told when a skipped step kept the output from being written.
+Message NotWrittenMessage(const std::string& output);
+
+// Why `output` can never be written, or nothing: one of the data files, a folder, a pipe, a
+// device, a socket, or a link to nothing or to such a thing.
+std::optional<Message> OutputRefusal(const std::string& output);
 
 // The whole road of Start, for both front ends: classify the source (unless the class is
 // given), plan the action, refuse or ask for the output path with the proposed name, execute.
@@ -105,7 +121,11 @@ struct Request {
     std::optional<int32_t> imageClass;  // given: no classification
 };
 // Gets the proposed name; returns the chosen path, or the empty text when cancelled.
-using OutputChooser = std::function<std::string(const std::string& initialName)>;
+struct Choice {
+    std::string path;  // empty: cancelled
+    Overwrite overwrite = Overwrite::Replace;
+};
+using OutputChooser = std::function<Choice(const std::string& initialName)>;
 Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOutput);
 
 // True when both paths name the same file: the same file identity where both exist, the same
@@ -119,10 +139,12 @@ int32_t GetInputValue(const std::string& Value);
 // The name proposed for an image built with the flash-kind tag SubStr from `sourcePath`.
 std::string CreateFileName(const std::string& SubStr, const std::string& sourcePath);
 
-// "0x00800000 [8388608] Bytes": a size as the window shows it.
-std::string SizeText(int32_t size);
+// "0x00800000 [8388608] Bytes": a size as the window shows it; beyond 32 bits with more digits.
+std::string SizeText(int64_t size);
 // lblCramfsInfo after choosing a CramFS file of `size` bytes, verdict included.
-std::string CramfsVerdict(int32_t size);
-bool CramfsFits(int32_t size);
+std::string CramfsVerdict(int64_t size);
+bool CramfsFits(int64_t size);
+// The length of a file, whatever its size; -1 when it cannot be measured.
+int64_t FileLength(const std::string& path);
 
 }  // namespace stellmark::ops

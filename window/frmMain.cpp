@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "Actions.h"
 #include "Artwork.h"
@@ -622,12 +623,23 @@ void frmMain::cmdStart_Click()
         request.actionText = S(Combo1->currentText());
         request.expert = {S(txtStart->text()), S(txtEnde->text()), lngImageSize_};
         ops::Outcome outcome;
+        std::string output;
         p.Step([&] {
-            outcome = ops::Start(p, request, [this](const std::string& initialName) {
-                return FileSaveDialog(initialName, 1);
+            outcome = ops::Start(p, request, [&](const std::string& initialName) {
+                output = FileSaveDialog(initialName, 1);
+                // The dialog asked before an existing file is replaced; a name that was free
+                // then is not taken from someone who claims it in the meantime.
+                struct stat st {};
+                bool existed = !output.empty() && ::lstat(output.c_str(), &st) == 0;
+                return ops::Choice {output, existed ? Overwrite::Replace : Overwrite::Refuse};
             });
         });
-        if (outcome.kind != ops::Outcome::Refused)
+        if (outcome.kind == ops::Outcome::Exists)
+            outcome.message = {"Die Datei '" + output +
+                                   "' ist inzwischen von anderer Seite angelegt worden und wurde "
+                                   "nicht überschrieben.",
+                               ops::Icon::Exclamation, "Stellmark - Fehler"};
+        else if (outcome.kind != ops::Outcome::Refused && outcome.kind != ops::Outcome::NotWritten)
             return;  // nothing follows a successful copy or a cancelled dialog
         p.Step([&] {
             platform::Get().MessageBox(outcome.message.text, outcome.message.title,
@@ -670,7 +682,10 @@ void frmMain::cmdFileCramfs_Click()
         txtCramfs->setText(Q(*chosen));
         int32_t size = 0;
         p.Step([&] { size = modMain::GetImageSize(*chosen); });
-        lblCramfsInfo->setText(Q(ops::CramfsVerdict(size)));
+        // A file beyond 32 bits fails in GetImageSize; whatever the user answered there, its
+        // verdict comes from its real length.
+        int64_t length = ops::FileLength(*chosen);
+        lblCramfsInfo->setText(Q(ops::CramfsVerdict(length >= 0 ? length : size)));
         LastDir_ = FolderOf(*chosen);
         Picture1->setFocus();
     });

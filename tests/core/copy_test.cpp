@@ -43,7 +43,7 @@ TEST_F(Copy, WritesThePiecesInOrderAndTheRangeExactly) {
         SCOPED_TRACE(c.what);
         test::ResetPanne();
         test::ScriptedPresenter chooser;
-        ASSERT_TRUE(CopyFile(dir / "src", dir / "out", c.start, c.end, c.prev, c.prev1, c.last));
+        ASSERT_EQ(CopyFile(dir / "src", dir / "out", c.start, c.end, c.prev, c.prev1, c.last), CopyResult::Written);
         EXPECT_EQ(test::ReadFile(dir / "out"),
                   content(c.prev) + content(c.prev1) + Range(src, c.start, c.end) + content(c.last));
         EXPECT_TRUE(chooser.calls.empty());
@@ -62,7 +62,7 @@ TEST_F(Copy, AFailedCopyLeavesNothingUnderAnyName) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::ScriptedPresenter chooser({kLeave});
-        EXPECT_FALSE(CopyFile(c.source, c.destination, c.start, c.end, c.prev));
+        EXPECT_EQ(CopyFile(c.source, c.destination, c.start, c.end, c.prev), CopyResult::Failed);
         ASSERT_EQ(chooser.calls.size(), 1u);
         EXPECT_EQ(chooser.calls[0].number + " " + chooser.calls[0].proc, c.number + std::string(" CopyFile"));
         EXPECT_EQ(dir.Entries(), std::vector<std::string> {"src"});
@@ -72,8 +72,8 @@ TEST_F(Copy, AFailedCopyLeavesNothingUnderAnyName) {
 TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing) {
     test::WriteFile(dir / "out", "old");
     {
-        test::ScriptedPresenter chooser({kNext});
-        EXPECT_FALSE(CopyFile(dir / "src", dir / "out", 1, 1, dir / "nope"));
+        test::ScriptedPresenter chooser({kNext, kNext});
+        EXPECT_EQ(CopyFile(dir / "src", dir / "out", 1, 1, dir / "nope"), CopyResult::Skipped);
         EXPECT_EQ(chooser.calls.size(), 2u);  // the open, then the length of the unopened file
     }
     EXPECT_EQ(test::ReadFile(dir / "out"), "old");
@@ -81,7 +81,7 @@ TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing) {
     {
         test::ScriptedPresenter chooser({kRetry});
         chooser.onShow = [&] { test::WriteFile(dir / "late", "LATE"); };
-        ASSERT_TRUE(CopyFile(dir / "src", dir / "out", 1, 4, dir / "late"));
+        ASSERT_EQ(CopyFile(dir / "src", dir / "out", 1, 4, dir / "late"), CopyResult::Written);
         EXPECT_EQ(test::ReadFile(dir / "out"), "LATE" + src.substr(0, 4));
     }
     ::unlink((dir / "out").c_str()), ::unlink((dir / "late").c_str());
@@ -91,9 +91,9 @@ TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing) {
     ::getrlimit(RLIMIT_FSIZE, &old), small = old, small.rlim_cur = 0x10000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     test::ScriptedPresenter chooser({kRetry, kLeave});
-    bool ok = CopyFile(dir / "src", dir / "out");
+    auto result = CopyFile(dir / "src", dir / "out");
     ::setrlimit(RLIMIT_FSIZE, &old), std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(ok);
+    EXPECT_EQ(result, CopyResult::Failed);
     ASSERT_EQ(chooser.calls.size(), 2u);
     EXPECT_EQ(chooser.calls[0].number, "61 (Datenträger voll)");
     EXPECT_EQ(dir.Entries(), std::vector<std::string> {"src"});

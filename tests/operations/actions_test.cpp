@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <unistd.h>
 
 #include "Actions.h"
 #include "TestSupport.h"
@@ -37,12 +38,13 @@ TEST(Catalogue, ListsPerClassAndOtherStates) {
 
 TEST(Plan, RefusalsNamesDataFilesAndExpertRange) {
     test::ResetPanne();
-    modMain::strFile1zu2 = "/d/1zu2.dat", modMain::strFile2zu1 = "/d/2zu1.dat", modMain::strFileBoot = "/d/boot.dat";
+    test::TempDir dir;
+    test::InstallDataFiles(dir.Path());
+    const std::string d12 = dir / "1zu2.dat", d21 = dir / "2zu1.dat", boot = dir / "boot.dat";
     struct Want { std::string name, prev, prev1; const Message* refusal; };
     std::map<std::string_view, Want> table = {
-        {k1xOhne, {"base_1x", "", "/d/2zu1.dat", nullptr}}, {k2xOhne, {"base_2x_[2x]", "", "/d/1zu2.dat", nullptr}},
-        {k1xMit, {"base_1x", "/d/boot.dat", "/d/2zu1.dat", nullptr}},
-        {k2xMit, {"base_2x_[2x]", "/d/boot.dat", "/d/1zu2.dat", nullptr}},
+        {k1xOhne, {"base_1x", "", d21, nullptr}}, {k2xOhne, {"base_2x_[2x]", "", d12, nullptr}},
+        {k1xMit, {"base_1x", boot, d21, nullptr}}, {k2xMit, {"base_2x_[2x]", boot, d12, nullptr}},
         {kBootExtract, {"br_boot", "", "", nullptr}}, {kIdxfsExtract, {"", "", "", nullptr}}, {kRootExtract, {"cramfs", "", "", nullptr}},
         {k1xExtract, {"1xFile", "", "", nullptr}}, {k2xExtract, {"2xFile", "", "", nullptr}}, {kExpert, {"expert", "", "", nullptr}},
         {kVarExtract, {"", "", "", &kNotAvailable}}, {kPpcbootExtract, {"", "", "", &kNotAvailable}}, {kIdxfsInsert, {"", "", "", &kNotAvailable}},
@@ -77,6 +79,36 @@ TEST(Plan, RefusalsNamesDataFilesAndExpertRange) {
         EXPECT_EQ(c.ok || (p.refusal.icon == Icon::Exclamation && p.refusal.title == "Stellmark - Fehler" &&
                            p.refusal.text == "Die angegebene Größe kann nicht verarbeitet werden.\r\nBitte die Angaben prüfen"), true);
     }
+}
+
+TEST(Plan, ABuildRefusesADataFileOfAnotherLengthBeforeTheDialog) {
+    test::ResetPanne();
+    test::TempDir dir;
+    auto data = test::InstallDataFiles(dir.Path());
+    const std::string boot = dir / "boot.dat", d21 = dir / "2zu1.dat";
+    // file: the data file spoiled; content: its new bytes, or nullptr when it is removed
+    struct Case { std::string file; const char* content; std::string_view action; std::string says; };
+    std::vector<Case> cases = {
+        {.file = boot, .content = "", .action = k1xMit,
+         .says = "Die Datendatei '" + boot + "' ist 0x00000000 [0] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
+        {.file = d21, .content = "short", .action = k1xOhne,
+         .says = "Die Datendatei '" + d21 + "' ist 0x00000005 [5] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
+        {.file = d21, .content = nullptr, .action = k1xMit, .says = "Die Datendatei '" + d21 + "' fehlt oder ist nicht lesbar."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        std::string keep = test::ReadFile(c.file);
+        c.content ? test::WriteFile(c.file, c.content) : (void)::unlink(c.file.c_str());
+        Plan p = PlanAction(std::string(c.action), 21, "/images/base_2x.img");
+        EXPECT_EQ(p.kind, Plan::Refuse);
+        EXPECT_EQ(std::tie(p.refusal.text, p.refusal.title), std::make_tuple(c.says + "\r\nEs wird kein Image erzeugt.", std::string("Stellmark - Fehler")));
+        // A longer file is refused alike; actions that do not use the file go on.
+        test::WriteFile(c.file, keep + "x");
+        EXPECT_EQ(PlanAction(std::string(c.action), 21, "/images/base_2x.img").kind, Plan::Refuse);
+        EXPECT_EQ(PlanAction(std::string(c.file == boot ? k1xOhne : k2xMit), 21, "/images/base_2x.img").kind, Plan::Write);
+        test::WriteFile(c.file, keep);
+    }
+    EXPECT_EQ(data.boot.size(), 0x20000u);
 }
 
 TEST(GetInputValue, HexDecimalRefusalsAndOverflow) {

@@ -26,7 +26,7 @@ protected:
         Outcome o;
         p.Run([&] {
             o = Start(p, {std::string(action), source, expert, std::nullopt},
-                      [&](const std::string& name) { return (proposed ? *proposed = name : name), output; });
+                      [&](const std::string& name) { return (proposed ? *proposed = name : name), Choice {output}; });
         });
         return o;
     }
