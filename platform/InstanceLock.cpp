@@ -1,8 +1,9 @@
 #include "InstanceLock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLockFile>
-#include <QStandardPaths>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Program.h"
@@ -16,30 +17,48 @@ FileInstanceLock::FileInstanceLock(std::string path)
 
 FileInstanceLock::~FileInstanceLock() = default;
 
+namespace {
+// A folder fit for the lock: a real folder of this user that nobody else may write into, so that
+// no other local user can put a lock of ours there and keep the program from starting.
+bool Private(const QString& dir)
+{
+    struct stat st {};
+    const QByteArray path = QFile::encodeName(dir);
+    return !dir.isEmpty() && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+}  // namespace
+
 std::string FileInstanceLock::DefaultPath()
 {
-    // Asked only where the session names one: Qt would warn about a missing one on every start.
-    QString dir;
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QDir::tempPath();
-    // The temporary folder is shared by all users: the user id keeps their locks apart.
-    const QString name = QStringLiteral("%1-%2.lock")
-                             .arg(QString::fromStdString(program::BaseName()))
-                             .arg(static_cast<qulonglong>(::getuid()));
-    return QDir(dir).filePath(name).toStdString();
+    const QString name = QString::fromStdString(program::BaseName()) + QStringLiteral(".lock");
+    // The session's runtime folder, where there is one of this user's.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (Private(runtime))
+        return QDir(runtime).filePath(name).toStdString();
+    // Else a folder of the user's own in the home's cache, never the shared temporary folder.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache))
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    const QString dir = cache + QStringLiteral("/stellmark");
+    QDir().mkpath(cache);
+    ::mkdir(QFile::encodeName(dir).constData(), 0700);
+    return Private(dir) ? QDir(dir).filePath(name).toStdString() : std::string();
 }
 
 bool FileInstanceLock::Acquire()
 {
+    // Without a safe place for the lock the test cannot be made; the program is not kept from
+    // starting for that.
+    if (path_.empty())
+        return true;
     if (lock_ && lock_->isLocked())
         return true;
     lock_ = std::make_unique<QLockFile>(QString::fromStdString(path_));
     // Never stale by age: a long-running instance keeps its lock. A dead owner's lock is
     // recognised by its process id and taken over.
     lock_->setStaleLockTime(0);
-    return lock_->tryLock(0);
+    return lock_->tryLock(0) || lock_->error() != QLockFile::LockFailedError;
 }
 
 }  // namespace stellmark::platform

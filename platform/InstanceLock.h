@@ -14,8 +14,9 @@ public:
     virtual bool Acquire() = 0;
 };
 
-// A lock file in the user's runtime folder (the temporary folder where there is none). A lock
-// left behind by a killed instance is taken over.
+// A lock file in the user's runtime folder, or where there is none in a private folder of the
+// user's cache; never in a folder another user can write to. A lock left behind by a killed
+// instance is taken over.
 class FileInstanceLock final : public InstanceLock {
 public:
     // path empty: the per-user default for this program's name.
@@ -24,6 +25,7 @@ public:
     bool Acquire() override;
     const std::string& Path() const { return path_; }
 
+    // Empty when no folder is safe for it; the instance test is then left out.
     static std::string DefaultPath();
 
 private:

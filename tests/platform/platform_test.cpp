@@ -9,9 +9,11 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "InstanceLock.h"
+#include "Program.h"
 #include "QtServices.h"
 #include "TestSupport.h"
 #include "Translations.h"
@@ -74,6 +76,46 @@ TEST(FileInstanceLock, IsRefusedWhileAnotherProcessHoldsItAndTakenOverOnceThatIs
     ASSERT_TRUE(told && ok == '1');
     EXPECT_TRUE(refused);
     EXPECT_TRUE(mine.Acquire());
+}
+
+TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
+{
+    test::TempDir dir;
+    const std::string home = dir / "home", runtime = dir / "run", cache = home + "/.cache/stellmark";
+    const std::string name = "/" + program::BaseName() + ".lock";
+    ::mkdir(home.c_str(), 0755), ::mkdir(runtime.c_str(), 0700);
+    // runtime: what XDG_RUNTIME_DIR names; prepare: what another user or the system did before
+    struct Case { const char* what; const char* runtime; std::function<void()> prepare; std::string want; };
+    const std::vector<Case> cases = {
+        {.what = "the session's runtime folder", .runtime = runtime.c_str(), .prepare = [] {}, .want = runtime + name},
+        {.what = "no runtime folder: the home's cache", .runtime = nullptr, .prepare = [] {}, .want = cache + name},
+        {.what = "a runtime folder of another user", .runtime = runtime.c_str(),
+         .prepare = [&] { EXPECT_EQ(::chown(runtime.c_str(), 65534, 65534), 0); }, .want = cache + name},
+        {.what = "a runtime folder all may write to", .runtime = runtime.c_str(),
+         .prepare = [&] { EXPECT_EQ(::chmod(runtime.c_str(), 01777), 0); }, .want = cache + name},
+        {.what = "the cache folder taken by another user", .runtime = nullptr,
+         .prepare = [&] { ::mkdir(cache.c_str(), 0777); EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0); }, .want = ""},
+    };
+    const QByteArray oldHome = qgetenv("HOME"), oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldCache = qgetenv("XDG_CACHE_HOME");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::rmdir(cache.c_str()), ::chown(runtime.c_str(), ::getuid(), ::getgid()), ::chmod(runtime.c_str(), 0700);
+        qputenv("HOME", home.c_str()), qunsetenv("XDG_CACHE_HOME");
+        c.runtime ? (void)qputenv("XDG_RUNTIME_DIR", c.runtime) : (void)qunsetenv("XDG_RUNTIME_DIR");
+        c.prepare();
+        EXPECT_EQ(FileInstanceLock::DefaultPath(), c.want);
+        FileInstanceLock lock;
+        EXPECT_TRUE(lock.Acquire());  // no stranger's folder keeps the program from starting
+    }
+    struct stat st {};
+    ASSERT_EQ(::rmdir(cache.c_str()), 0);
+    FileInstanceLock::DefaultPath();
+    EXPECT_EQ(::stat(cache.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u, 0700u);
+    qputenv("HOME", oldHome), qputenv("XDG_RUNTIME_DIR", oldRuntime), qputenv("XDG_CACHE_HOME", oldCache);
+    if (oldRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    if (oldCache.isNull())
+        qunsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace
