@@ -63,8 +63,12 @@ void EndOnSignals()
     // While one of them is handled, the others wait: the first signal decides the exit status.
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&sa.sa_mask, sig);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaction(sig, &sa, nullptr);
+    // A signal ignored at start stays ignored: a run under nohup outlives its terminal.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
+            ::sigaction(sig, &sa, nullptr);
+    }
 }
 
 }  // namespace stellmark::pending

@@ -15,7 +15,8 @@ void Remove(const std::string& path);
 void UnlinkAll() noexcept;
 
 // From now on SIGINT, SIGTERM and SIGHUP remove the registered files and end the process at once
-// with 128 + the signal's number: nothing else of the program runs, no setting is written.
+// with 128 + the signal's number: nothing else of the program runs, no setting is written. A
+// signal that was ignored when the program started stays ignored.
 void EndOnSignals();
 
 }  // namespace stellmark::pending

@@ -1,12 +1,13 @@
 #include "Process.h"
 
+#include <csignal>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace stellmark::test {
 
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& workDir)
+Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
 {
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0)
@@ -17,6 +18,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         ::dup2(err[1], 2);
         ::close(out[0]);
         ::close(err[0]);
+        // The test program's own dispositions and mask are not the child's business.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+            std::signal(sig, SIG_DFL);
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0)
             ::_exit(127);
         std::vector<char*> args;
@@ -28,8 +35,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     }
     ::close(out[1]);
     ::close(err[1]);
+    return {pid, out[0], err[0]};
+}
+
+ProcessResult Wait(Child child)
+{
     ProcessResult r;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    if (child.pid < 0)
+        return r;
+    pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
     std::string* sinks[2] = {&r.out, &r.err};
     int open = 2;
     while (open > 0 && ::poll(fds, 2, 60000) > 0) {
@@ -48,9 +62,14 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
         }
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(child.pid, &status, 0);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& workDir)
+{
+    return Wait(Spawn(argv, workDir));
 }
 
 }  // namespace stellmark::test

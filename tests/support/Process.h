@@ -13,4 +13,14 @@ struct ProcessResult {
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& workDir = "");
 
+// A child started without waiting for it, with the default answer to every signal.
+struct Child {
+    int pid = -1;
+    int out = -1, err = -1;
+};
+Child Spawn(const std::vector<std::string>& argv, const std::string& workDir = "");
+// Reads what the child prints until it ends, and how it ended: a signal that killed it shows
+// as -1, an exit as its code.
+ProcessResult Wait(Child child);
+
 }  // namespace stellmark::test

@@ -1,0 +1,236 @@
+// The command-line tool where the user's files are at stake: full disks, outputs that must never
+// be written, links, modes and long names, two runs on one name, and signals in the middle of a
+// copy. These run as root: refusals come from mounts and file kinds, not from permission bits.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+#include "DemoImages.h"
+#include "Process.h"
+#include "TestSupport.h"
+
+using namespace stellmark;
+
+namespace {
+const std::string EX = "Experte - auszulesenden Bereich angeben";
+
+// A small file system of its own, gone with the object.
+class Tmpfs {
+public:
+    Tmpfs(const std::string& at, const char* size) : at_(at)
+    {
+        ::mkdir(at.c_str(), 0755);
+        mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+    }
+    ~Tmpfs()
+    {
+        if (mounted_)
+            ::umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string at_;
+    bool mounted_ = false;
+};
+
+// Every temporary file the tool could have left anywhere below `dir`.
+std::vector<std::string> Leftovers(const std::string& dir)
+{
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        if (e.path().filename().string().starts_with(".stellmark-"))
+            found.push_back(e.path().string());
+    return found;
+}
+
+class WritePath : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* sub : {"data", "out", "other"})
+            ::mkdir((dir / sub).c_str(), 0755);
+        data = test::InstallDataFiles(dir / "data");
+        for (const auto& image : demo::WriteDemoImages(dir / "img"))
+            images[image.expectedClass] = image.path;
+    }
+    std::vector<std::string> Args(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {STELLMARK_CLI, "--data-dir", dir / "data"});
+        return args;
+    }
+    test::ProcessResult Cmd(std::vector<std::string> args) { return test::RunProcess(Args(std::move(args))); }
+    // The bytes "1x extrahieren" cuts from the 2x image without boot loader.
+    std::string Block() { return test::ReadFile(images[22]).substr(0, 0x20000); }
+
+    test::TempDir dir;
+    test::DataFiles data;
+    std::map<int, std::string> images;
+};
+}  // namespace
+
+TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind) {
+    Tmpfs small(dir / "small", "256k");
+    if (!small.Mounted())
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Case { const char* what; const char* old; };
+    for (const Case& c : {Case {.what = "no old output", .old = nullptr}, Case {.what = "an old output", .old = "old image"}}) {
+        SCOPED_TRACE(c.what);
+        const std::string out = dir / "small/new.img";
+        ::unlink(out.c_str());
+        if (c.old)
+            test::WriteFile(out, c.old);
+        auto r = Cmd({"run", "2x mit Bootloader erzeugen", images[11], out, "--force"});
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_NE(r.err.find("Fehler 61 (Datenträger voll)"), std::string::npos) << r.err;
+        EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
+        EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "small"}).out, c.old ? "new.img\n" : "");
+    }
+}
+
+TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched) {
+    const std::string d = dir / "data", o = dir / "other";
+    ::symlink((d + "/1zu2.dat").c_str(), (o + "/link-to-data").c_str());
+    ::link((d + "/boot.dat").c_str(), (o + "/hard-to-data").c_str());
+    ::mkfifo((o + "/fifo").c_str(), 0644);
+    ::mknod((o + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3));
+    ::symlink((o + "/nowhere").c_str(), (o + "/dangling").c_str());
+    ::symlink(o.c_str(), (o + "/link-to-folder").c_str());
+    int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr {};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s/socket", o.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    struct Case { std::string path, reason; };
+    const std::vector<Case> cases = {
+        {.path = d + "/boot.dat", .reason = "das ist eine Datendatei des Programms"},
+        {.path = d + "/../data/./2zu1.dat", .reason = "das ist eine Datendatei des Programms"},
+        {.path = d + "//1zu2.dat", .reason = "das ist eine Datendatei des Programms"},
+        {.path = o + "/link-to-data", .reason = "das ist eine Datendatei des Programms"},
+        {.path = o + "/hard-to-data", .reason = "das ist eine Datendatei des Programms"},
+        {.path = o, .reason = "das ist ein Ordner"},
+        {.path = o + "/fifo", .reason = "das ist eine benannte Pipe (FIFO)"},
+        {.path = o + "/null", .reason = "das ist ein Gerät"},
+        {.path = o + "/socket", .reason = "das ist ein Socket"},
+        {.path = o + "/dangling", .reason = "der symbolische Link zeigt auf keine Datei"},
+        {.path = o + "/link-to-folder", .reason = "der symbolische Link zeigt auf einen Ordner"},
+    };
+    auto kinds = [&] {
+        std::string all;
+        for (const auto& e : std::filesystem::directory_iterator(o))
+            all += e.path().filename().string() + ":" + std::to_string(int(e.symlink_status().type())) + " ";
+        return all;
+    };
+    const std::string before = kinds();
+    for (const auto& c : cases) {
+        for (bool force : {false, true}) {
+            SCOPED_TRACE(c.path + (force ? " --force" : ""));
+            std::vector<std::string> args = {"run", EX, images[12], c.path, "--start", "0", "--end", "0x20000"};
+            if (force)
+                args.push_back("--force");
+            auto r = Cmd(args);
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_EQ(r.err, "In '" + c.path + "' kann nicht gespeichert werden: " + c.reason + ".\nBitte anderen Dateinamen angeben!\n");
+        }
+    }
+    ::close(sock);
+    EXPECT_EQ(kinds(), before);
+    EXPECT_TRUE(Leftovers(dir.Path()).empty());
+    // The data files are whole: a build still makes the right image.
+    ASSERT_EQ(Cmd({"run", "2x mit Bootloader erzeugen", images[21], dir / "out/built.img"}).exitCode, 0);
+    EXPECT_TRUE(test::ReadFile(dir / "out/built.img") == data.boot + data.f1zu2 + test::ReadFile(images[21]).substr(0x20000));
+    // One data file missing: the others are still data files, never outputs.
+    ::unlink((d + "/boot.dat").c_str());
+    EXPECT_EQ(Cmd({"run", EX, images[12], d + "/2zu1.dat", "--force"}).exitCode, 1);
+    EXPECT_TRUE(test::ReadFile(d + "/2zu1.dat") == data.f2zu1);
+}
+
+TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName) {
+    const std::string target = dir / "other/target.img", link = dir / "out/link.img";
+    const std::string longName = dir / ("out/" + std::string(251, 'n') + ".img");  // 255 bytes
+    // path: what the user names; file: where the bytes must land; old: what stood there before
+    struct Case { const char* what; std::string path, file; const char* old; mode_t mode; uid_t uid; };
+    const std::vector<Case> cases = {
+        {.what = "a link to a file", .path = link, .file = target, .old = "old", .mode = 0644, .uid = 0},
+        {.what = "mode and owner", .path = dir / "out/kept.img", .file = dir / "out/kept.img", .old = "old", .mode = 0640, .uid = 65534},
+        {.what = "a set-id file of another user", .path = dir / "out/setid.img", .file = dir / "out/setid.img", .old = "old", .mode = 02750, .uid = 65534},
+        {.what = "a new name of 255 bytes", .path = longName, .file = longName, .old = nullptr, .mode = 0, .uid = 0},
+        {.what = "an old file of 255 bytes' name", .path = longName, .file = longName, .old = "old", .mode = 0600, .uid = 0},
+    };
+    ::symlink(target.c_str(), link.c_str());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.old) {
+            test::WriteFile(c.file, c.old);
+            ASSERT_EQ(::chown(c.file.c_str(), c.uid, c.uid), 0);
+            ASSERT_EQ(::chmod(c.file.c_str(), c.mode), 0);
+        }
+        auto r = Cmd({"run", "1x extrahieren", images[22], c.path, "--force"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(test::ReadFile(c.file) == Block());
+        struct stat st {};
+        ASSERT_EQ(::stat(c.file.c_str(), &st), 0);
+        if (c.old)
+            EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(c.mode, c.uid, c.uid));
+        else
+            EXPECT_EQ(st.st_mode & 0777, 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+    }
+    struct stat st {};
+    EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_TRUE(Leftovers(dir.Path()).empty());
+    EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "other"}).out, "target.img\n");
+}
+
+TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses) {
+    const std::string out = dir / "out/race.img";
+    // Whole-file cuts of two images: the result shows whose bytes stand.
+    const std::string bytes[2] = {test::ReadFile(images[11]), test::ReadFile(images[22])};
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        ::unlink(out.c_str());
+        test::Child a = test::Spawn(Args({"run", EX, images[11], out}));
+        test::Child b = test::Spawn(Args({"run", EX, images[22], out}));
+        test::ProcessResult ra = test::Wait(a), rb = test::Wait(b);
+        ASSERT_EQ(ra.exitCode + rb.exitCode, 1) << ra.err << rb.err;
+        const auto& loser = ra.exitCode ? ra : rb;
+        EXPECT_EQ(loser.err, "Die Datei '" + out + "' ist schon vorhanden. Zum Überschreiben --force angeben.\n");
+        EXPECT_TRUE(test::ReadFile(out) == bytes[ra.exitCode == 0 ? 0 : 1]);
+        EXPECT_TRUE(Leftovers(dir.Path()).empty());
+    }
+}
+
+TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput) {
+    // A large sparse source makes a copy long enough to be interrupted.
+    const std::string source = dir / "big.img", out = dir / "out/big.img";
+    {
+        int fd = ::open(source.c_str(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_EQ(::ftruncate(fd, 0x40000000), 0);
+        ::close(fd);
+    }
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        test::WriteFile(out, "the old output");
+        test::Child child = test::Spawn(Args({"run", EX, source, out, "--end", "0x40000000", "--force"}));
+        bool copying = false;
+        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+             !copying && std::chrono::steady_clock::now() < until;)
+            copying = !Leftovers(dir / "out").empty() || (std::this_thread::sleep_for(std::chrono::milliseconds(1)), false);
+        ::kill(child.pid, sig);
+        auto r = test::Wait(child);
+        ASSERT_TRUE(copying) << r.err;
+        EXPECT_EQ(r.exitCode, 128 + sig) << r.err;
+        EXPECT_EQ(test::ReadFile(out), "the old output");
+        EXPECT_TRUE(Leftovers(dir.Path()).empty());
+    }
+}
