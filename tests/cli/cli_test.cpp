@@ -50,6 +50,13 @@ TEST_F(Cli, InfoCramfsHelpAndTheMissingDataFiles) {
     EXPECT_EQ(std::to_string(r.exitCode) + r.out, "00x00600000 [6291456] Bytes - im Limit!\n");
     r = Cmd({"cramfs", dir / "big"});
     EXPECT_EQ(std::to_string(r.exitCode) + r.out, "10x00600001 [6291457] Bytes - zu groß!\n");
+    // Beyond the 32 bits of a size: too large, never a failure and never "im Limit!".
+    for (auto [size, verdict] : {std::pair<off_t, const char*> {0x80000000LL, "10x80000000 [2147483648] Bytes - zu groß!\n"},
+                                 {0x140000000LL, "10x140000000 [5368709120] Bytes - zu groß!\n"}}) {
+        ASSERT_EQ(::truncate((dir / "fits").c_str(), size), 0);
+        r = Cmd({"cramfs", dir / "fits"});
+        EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, verdict);
+    }
     EXPECT_EQ(Cmd({"cramfs", dir / "nothing"}).exitCode, 3);
     r = Cmd({"--help"});
     EXPECT_EQ(r.exitCode, 0);

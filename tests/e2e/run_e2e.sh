@@ -4,6 +4,7 @@
 #
 #   run_e2e.sh aktion BINDIR   build images through the dialogs, compare bytes, check the INI
 #   run_e2e.sh fehler BINDIR   the image vanishes before Start: error dialogs and the .EPT log
+#   run_e2e.sh signal BINDIR   SIGINT, SIGTERM, SIGHUP during a long copy: nothing left behind
 #
 # Exit codes: 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool).
 set -uo pipefail
@@ -85,7 +86,8 @@ start_app() {
   (
     unset QT_QPA_PLATFORM
     export XDG_RUNTIME_DIR=$TMP/run HOME=$TMP/home XDG_CONFIG_HOME=$TMP/home/.config
-    cd "$TMP" && exec "$APPDIR/stellmark"
+    # A background job starts with SIGINT ignored; the program is to meet it as from a terminal.
+    cd "$TMP" && exec env --default-signal=INT "$APPDIR/stellmark"
   ) >"$TMP/app.log" 2>&1 &
   APP=$!
   local kind
@@ -430,10 +432,40 @@ case_fehler() {
   check_ini "$([ "$saves" -gt 0 ] && echo "$OUTDIR" || echo "$IMGDIR")" "$x" "$y"
 }
 
+# A long expert cut of a large sparse file, interrupted by each signal once the temporary file
+# stands: the program ends with 128 + the signal's number, leaves no file and writes no settings.
+case_signal() {
+  local big=$IMGDIR/gross.img ini=$APPDIR/stellmark.ini sig num rc k w
+  for sig in INT TERM HUP; do
+    num=$(kill -l "$sig")
+    mkdir -p "$APPDIR" "$IMGDIR"
+    printf '[Settings]\r\nUseOnlyValidImages=0\r\n' >"$ini"
+    cp "$ini" "$TMP/ini.vorher"
+    [ -e "$big" ] || truncate -s 1G "$big"
+    MAIN=""
+    start_app
+    open_image "$big"
+    choose_action 0  # with the check box off the expert entry is the only one
+    click "${START[@]}"
+    # The copy starts as the dialog closes, on the window's own thread: do not wait for it.
+    read -r k w < <(wait_for 20 save) || fail "Speichern-Dialog fehlt"
+    type_file_name "$w" "$OUTDIR/gross_$sig.img"
+    wait_until 20 compgen -G "$OUTDIR/.stellmark-*" >/dev/null || fail "keine temporäre Datei zu sehen"
+    kill -"$sig" "$APP"
+    wait "$APP"; rc=$?
+    APP=""
+    [ "$rc" = $((128 + num)) ] || fail "SIG$sig: Rückgabewert $rc statt $((128 + num))"
+    [ -z "$(ls -A "$OUTDIR")" ] || fail "SIG$sig: zurückgeblieben: $(ls -A "$OUTDIR")"
+    cmp -s "$ini" "$TMP/ini.vorher" || fail "SIG$sig: Einstellungen geschrieben"
+    log "SIG$sig: Rückgabewert $rc, nichts zurückgeblieben"
+  done
+}
+
 start_xvfb
 case $CASE in
   aktion) case_aktion ;;
   fehler) case_fehler ;;
+  signal) case_signal ;;
   *) fail "unbekannter Fall '$CASE'" ;;
 esac
 log "bestanden"

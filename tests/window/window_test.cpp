@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "InstanceLock.h"
 #include "Services.h"
@@ -385,6 +386,68 @@ TEST_F(Start, RefusalsAndACancelWriteNothingThenTheActionWritesItsBytes)
     EXPECT_EQ(fakes.boxes.size(), 2u);  // success shows nothing
     EXPECT_EQ(f.LastDir(), out.Path());
     EXPECT_TRUE(presenter.calls.empty());
+}
+
+TEST_F(Start, OddOutputsAreRefusedAndAnOutputLeftIncompleteIsNeverSilent)
+{
+    frmMain& f = Load();
+    TempDir out;
+    const std::string source = MakeImage(out / "quelle.img", 22);
+    Choose(source);
+    Pick("2x extrahieren");
+    WriteFile(out / "alt.img", "old");
+    for (const std::string& target : {out.Path(), prog / "boot.dat"})
+        Choose(target, f.cmdStart);
+    EXPECT_EQ(fakes.boxes, (std::vector<std::string>{
+        "Stellmark - Fehler (Exclamation): In '" + out.Path() + "' kann nicht gespeichert werden: "
+            "das ist ein Ordner.\r\nBitte anderen Dateinamen angeben!",
+        "Stellmark - Fehler (Exclamation): In '" + prog / "boot.dat" + "' kann nicht gespeichert "
+            "werden: das ist eine Datendatei des Programms.\r\nBitte anderen Dateinamen angeben!"}));
+    EXPECT_TRUE(ReadFile(prog / "boot.dat") == data.boot);
+
+    // The source vanishes; the user goes past every failure: the old output stays, and says so.
+    ::unlink(source.c_str());
+    ScriptedPresenter goOn({}, kNext);
+    Choose(out / "alt.img", f.cmdStart);
+    EXPECT_GE(goOn.calls.size(), 2u);
+    ASSERT_EQ(fakes.boxes.size(), 3u);
+    EXPECT_EQ(fakes.boxes[2], "Stellmark - Fehler (Exclamation): Die Datei '" + out / "alt.img" +
+                                  "' wurde nicht geschrieben.\r\nNach einem Fehler wurde ein Schritt "
+                                  "übersprungen, und eine unvollständige Datei wird nie gespeichert.");
+    EXPECT_EQ(ReadFile(out / "alt.img"), "old");
+    EXPECT_EQ(out.Entries(), std::vector<std::string>{"alt.img"});
+}
+
+TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
+{
+    TempDir gone;
+    ASSERT_EQ(::chdir(gone.Path().c_str()), 0);
+    ASSERT_EQ(::rmdir(gone.Path().c_str()), 0);
+    ScriptedPresenter goOn({}, kNext);
+    frmMain& f = Load();
+    ASSERT_EQ(goOn.calls.size(), 1u);
+    EXPECT_EQ(goOn.calls[0].number + " " + goOn.calls[0].proc, "53 (Datei nicht gefunden) Form_Load");
+    EXPECT_TRUE(ends.empty());
+    EXPECT_EQ(f.lblVersion->text().left(2), "V ");  // the load went on to its end
+}
+
+TEST_F(Selection, ACramfsFileBeyond32BitsIsTooLargeWhateverTheAnswerToItsFailure)
+{
+    frmMain& f = Load();
+    Choose(MakeImage(work / "b22.img", 22));
+    Pick(kInsert);
+    TempDir cramfs;
+    const std::string path = cramfs / "huge";
+    WriteFile(path, "");
+    ASSERT_EQ(::truncate(path.c_str(), 0x80000000LL), 0);
+    for (int16_t answer : {kLeave, kNext}) {
+        ScriptedPresenter chooser({answer});
+        f.lblCramfsInfo->clear();
+        Choose(path, f.cmdFileCramfs);
+        ASSERT_EQ(chooser.calls.size(), 1u);
+        EXPECT_EQ(chooser.calls[0].number + " " + chooser.calls[0].proc, "6 (Überlauf) GetImageSize");
+        EXPECT_EQ(f.lblCramfsInfo->text(), QString::fromUtf8("0x80000000 [2147483648] Bytes - zu groß!"));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
