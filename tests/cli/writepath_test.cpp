@@ -7,6 +7,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <map>
 #include <sys/mount.h>
 #include <sys/socket.h>
@@ -97,6 +99,38 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind) {
         EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
         EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "small"}).out, c.old ? "new.img\n" : "");
     }
+}
+
+TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed) {
+    const std::string ro = dir / "ro", immutable = dir / "out/immutable.img";
+    ::mkdir(ro.c_str(), 0755);
+    test::WriteFile(ro + "/old.img", "old image"), test::WriteFile(immutable, "old image");
+    // set: makes the system refuse, false where this machine cannot; undo: takes it back
+    struct Case { const char* what; std::string path; std::function<bool()> set, undo; const char* failure; };
+    const std::vector<Case> cases = {
+        {.what = "a read-only mount", .path = ro + "/old.img",
+         .set = [&] { return ::mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                             ::mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0; },
+         .undo = [&] { return ::umount2(ro.c_str(), MNT_DETACH) == 0; }, .failure = "Fehler 75 (Fehler beim Zugriff auf Pfad/Datei)"},
+        {.what = "an immutable file", .path = immutable,
+         .set = [&] { return test::RunProcess({"/usr/bin/chattr", "+i", immutable}).exitCode == 0; },
+         .undo = [&] { return test::RunProcess({"/usr/bin/chattr", "-i", immutable}).exitCode == 0; },
+         .failure = "Fehler 70 (Zugriff verweigert)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.set()) {
+            c.undo();
+            std::cout << "[ SKIPPED  ] " << c.what << ": not possible on this machine\n";
+            continue;
+        }
+        auto r = Cmd({"run", "1x extrahieren", images[22], c.path, "--force"});
+        c.undo();
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_NE(r.err.find(c.failure), std::string::npos) << r.err;
+        EXPECT_EQ(test::ReadFile(c.path), "old image");
+    }
+    EXPECT_TRUE(Leftovers(dir.Path()).empty());
 }
 
 TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched) {
