@@ -141,10 +141,7 @@ int Run(const std::vector<std::string>& args, bool haveData)
     const std::string& action = positional[0];
     const std::string& source = positional[1];
     const std::string& output = positional[2];
-    bool known = false;
-    for (auto text : ops::kActionTexts)
-        known = known || action == text;
-    if (!known)
+    if (!ops::FindAction(action))
         return Usage("unbekannte Aktion \"" + action + "\"");
     bool expert = action == ops::kExpert;
     if (!expert && (start || end))
@@ -217,8 +214,8 @@ int main(int argc, char** argv)
         return Usage("kein Befehl angegeben");
     if (args[0] == "--help" || args[0] == "-h") {
         std::cout << kUsageText;
-        for (auto text : ops::kActionTexts)
-            std::cout << "  " << text << "\n";
+        for (const auto& a : ops::kActions)
+            std::cout << "  " << a.text << "\n";
         return kWritten;
     }
     const std::string command = args[0];

@@ -15,10 +15,45 @@
 
 namespace stellmark::ops {
 
-const std::array<std::string_view, 16> kActionTexts = {
-    k1xOhne,       k2xOhne,      k1xMit,          k2xMit,       kBootExtract, kIdxfsExtract,
-    kRootExtract,  k1xExtract,   k2xExtract,      kExpert,      kVarExtract,  kPpcbootExtract,
-    kIdxfsInsert,  kVarInsert,   kRootInsert,     kPpcbootInsert};
+using Offer = Action::Offer;
+using Does = Action::Does;
+using layout::FlashKind;
+using layout::Region;
+
+const std::array<Action, 16> kActions = {{
+    {.text = k1xOhne, .shortName = "1x-ohne", .does = Does::Build, .flashKind = FlashKind::k1x},
+    {.text = k2xOhne, .shortName = "2x-ohne", .does = Does::Build, .flashKind = FlashKind::k2x},
+    {.text = k1xMit, .shortName = "1x-mit", .does = Does::Build, .flashKind = FlashKind::k1x,
+     .withBootLoader = true},
+    {.text = k2xMit, .shortName = "2x-mit", .does = Does::Build, .flashKind = FlashKind::k2x,
+     .withBootLoader = true},
+    {.text = k1xExtract, .shortName = "1x-block", .offer = Offer::IfTag, .tag = "1x",
+     .does = Does::Cut, .region = Region::FlashKind, .initialName = "1xFile"},
+    {.text = k2xExtract, .shortName = "2x-block", .offer = Offer::IfTag, .tag = "2x",
+     .does = Does::Cut, .region = Region::FlashKind, .initialName = "2xFile"},
+    {.text = kBootExtract, .shortName = "bootloader", .offer = Offer::IfTag, .tag = "mit",
+     .does = Does::Cut, .region = Region::BootLoader, .initialName = "br_boot",
+     .needsBootLoader = true},
+    {.text = kExpert, .shortName = "bereich", .does = Does::Expert, .initialName = "expert"},
+    {.text = kRootExtract, .shortName = "root", .does = Does::Cut, .region = Region::Root,
+     .initialName = "cramfs"},
+    {.text = kRootInsert, .shortName = "root-einfuegen"},
+    {.text = kIdxfsExtract, .offer = Offer::Never, .does = Does::Cut,
+     .region = Region::BodyRemainder},
+    {.text = kVarExtract, .offer = Offer::Never},
+    {.text = kPpcbootExtract, .offer = Offer::Never},
+    {.text = kIdxfsInsert, .offer = Offer::Never},
+    {.text = kVarInsert, .offer = Offer::Never},
+    {.text = kPpcbootInsert, .offer = Offer::Never},
+}};
+
+const Action* FindAction(std::string_view text)
+{
+    for (const auto& action : kActions)
+        if (action.text == text)
+            return &action;
+    return nullptr;
+}
 
 const Message kNoBootLoader {"Dieses Image besitzt keinen Bootloader!", Icon::Information,
                              "Stellmark - Information"};
@@ -38,17 +73,12 @@ std::string MissingFilesText(const std::string& fileCheckResult)
 
 std::vector<std::string> ComboEntries(const std::string& Ausschluss)
 {
-    auto has = [&](std::string_view part) { return Ausschluss.find(part) != std::string::npos; };
-    std::vector<std::string> list = {std::string(k1xOhne), std::string(k2xOhne),
-                                     std::string(k1xMit), std::string(k2xMit)};
-    if (has("1x"))
-        list.emplace_back(k1xExtract);
-    if (has("2x"))
-        list.emplace_back(k2xExtract);
-    if (has("mit"))
-        list.emplace_back(kBootExtract);
-    for (auto text : {kExpert, kRootExtract, kRootInsert})
-        list.emplace_back(text);
+    std::vector<std::string> list;
+    for (const auto& action : kActions) {
+        if (action.offer == Offer::Always ||
+            (action.offer == Offer::IfTag && Ausschluss.find(action.tag) != std::string::npos))
+            list.emplace_back(action.text);
+    }
     if (!Ausschluss.empty())
         std::erase_if(list, [&](const std::string& entry) {
             return entry.find(Ausschluss) != std::string::npos;
@@ -131,22 +161,16 @@ std::optional<Message> DataFileRefusal(layout::DataFile file)
 Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
                 const ExpertInput& expert)
 {
-    struct Build {
-        std::string_view text;
-        layout::FlashKind kind;
-        bool boot;
-    };
-    static constexpr Build kBuilds[] = {{k1xOhne, layout::FlashKind::k1x, false},
-                                        {k2xOhne, layout::FlashKind::k2x, false},
-                                        {k1xMit, layout::FlashKind::k1x, true},
-                                        {k2xMit, layout::FlashKind::k2x, true}};
-    for (const auto& b : kBuilds) {
-        if (actionText != b.text)
-            continue;
+    const Action* action = FindAction(actionText);
+    if (!action)
+        return {};
+    switch (action->does) {
+    case Does::Build: {
         Plan plan;
         plan.kind = Plan::Write;
-        plan.initialName = CreateFileName(b.kind == layout::FlashKind::k1x ? "1x" : "2x", sourcePath);
-        auto build = layout::PlanBuild(b.kind, b.boot, imageClass);
+        plan.initialName =
+            CreateFileName(action->flashKind == FlashKind::k1x ? "1x" : "2x", sourcePath);
+        auto build = layout::PlanBuild(action->flashKind, action->withBootLoader, imageClass);
         for (auto file : {build.prevFile, build.prevFile1}) {
             if (auto refusal = DataFileRefusal(file))
                 return Refuse(*refusal);
@@ -157,39 +181,25 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
         plan.prevFile1 = DataPath(build.prevFile1);
         return plan;
     }
-    if (actionText == kBootExtract) {
-        if (!layout::HasBootLoader(imageClass))
+    case Does::Cut:
+        if (action->needsBootLoader && !layout::HasBootLoader(imageClass))
             return Refuse(kNoBootLoader);
-        return Cut("br_boot", layout::Region::BootLoader, imageClass);
+        return Cut(std::string(action->initialName), action->region, imageClass);
+    case Does::NotAvailable: return Refuse(kNotAvailable);
+    case Does::Expert: break;
     }
-    if (actionText == kIdxfsExtract)
-        return Cut("", layout::Region::BodyRemainder, imageClass);
-    if (actionText == kRootExtract)
-        return Cut("cramfs", layout::Region::Root, imageClass);
-    if (actionText == k1xExtract)
-        return Cut("1xFile", layout::Region::FlashKind, imageClass);
-    if (actionText == k2xExtract)
-        return Cut("2xFile", layout::Region::FlashKind, imageClass);
-    for (auto text : {kVarExtract, kPpcbootExtract, kIdxfsInsert, kVarInsert, kRootInsert,
-                      kPpcbootInsert}) {
-        if (actionText == text)
-            return Refuse(kNotAvailable);
-    }
-    if (actionText == kExpert) {
-        int32_t start = GetInputValue(expert.start);
-        int32_t end = GetInputValue(expert.end);
-        if (start < 0 || end < 0 || end > expert.imageSize || end <= start)
-            return Refuse(kBadRange);
-        Plan plan;
-        plan.kind = Plan::Write;
-        plan.initialName = "expert";
-        plan.first = start + 1;
-        plan.last = end;
-        // The typed range is exact: a range ending at the first byte yields that byte.
-        plan.exactEnd = true;
-        return plan;
-    }
-    return {};
+    int32_t start = GetInputValue(expert.start);
+    int32_t end = GetInputValue(expert.end);
+    if (start < 0 || end < 0 || end > expert.imageSize || end <= start)
+        return Refuse(kBadRange);
+    Plan plan;
+    plan.kind = Plan::Write;
+    plan.initialName = std::string(action->initialName);
+    plan.first = start + 1;
+    plan.last = end;
+    // The typed range is exact: a range ending at the first byte yields that byte.
+    plan.exactEnd = true;
+    return plan;
 }
 
 bool SameFile(const std::string& a, const std::string& b)

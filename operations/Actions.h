@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BinaryFile.h"
+#include "Layout.h"
 #include "Proc.h"
 
 namespace stellmark::ops {
@@ -34,8 +35,33 @@ inline constexpr std::string_view kIdxfsInsert = "idxfs einfügen";
 inline constexpr std::string_view kVarInsert = "var [JFFS2] einfügen";
 inline constexpr std::string_view kPpcbootInsert = "ppcboot einfügen";
 
-// All sixteen, in the order of the action table.
-extern const std::array<std::string_view, 16> kActionTexts;
+// Everything the program knows of one action, in one row: the list, the plans, the command
+// line's names, help and completions are all made from the table below.
+struct Action {
+    enum class Offer {
+        Always,  // in the list of every valid image
+        IfTag,   // only where the class text contains `tag`
+        Never,   // known to Start, never in the list
+    };
+    enum class Does { Build, Cut, Expert, NotAvailable };
+
+    std::string_view text {};    // the key, compared exactly
+    std::string_view shortName {};  // the command line's stable name; empty where never offered
+    Offer offer = Offer::Always;
+    std::string_view tag {};     // for Offer::IfTag
+    Does does = Does::NotAvailable;
+    layout::FlashKind flashKind = layout::FlashKind::k1x;  // Build: the kind it makes
+    bool withBootLoader = false;                            // Build: boot.dat in front
+    layout::Region region = layout::Region::BootLoader;     // Cut: the region, shifted by class
+    std::string_view initialName {};  // Cut, Expert: the name proposed in the save dialog
+    bool needsBootLoader = false;  // refused on an image without boot loader
+};
+
+// All sixteen, in the order the list adds them; the six never offered last.
+extern const std::array<Action, 16> kActions;
+
+// The row of an action text (exact), or nullptr.
+const Action* FindAction(std::string_view text);
 
 // The entries FillCombo puts into the list for an exclusion text (a class text or empty), in
 // the order they are added; the first is the one shown after filling.

@@ -50,8 +50,8 @@ TEST(Plan, RefusalsNamesDataFilesAndExpertRange) {
         {kVarExtract, {"", "", "", &kNotAvailable}}, {kPpcbootExtract, {"", "", "", &kNotAvailable}}, {kIdxfsInsert, {"", "", "", &kNotAvailable}},
         {kVarInsert, {"", "", "", &kNotAvailable}}, {kRootInsert, {"", "", "", &kNotAvailable}}, {kPpcbootInsert, {"", "", "", &kNotAvailable}},
     };
-    ASSERT_EQ(table.size(), kActionTexts.size());
-    for (auto text : kActionTexts) {
+    ASSERT_EQ(table.size(), kActions.size());
+    for (auto [text, _] : table) {
         for (int32_t cls : {0, 11, 12, 21, 22}) {
             SCOPED_TRACE(std::string(text) + " class " + std::to_string(cls));
             Want w = table.at(text);
