@@ -81,9 +81,12 @@ int ErrnoToNumber(int errnum, const std::string& path)
     }
 }
 
-void ThrowErrno(int errnum, const std::string& path)
+void ThrowErrno(int errnum, const std::string& path, Access access)
 {
-    throw Failure(ErrnoToNumber(errnum, path));
+    Failure failure(ErrnoToNumber(errnum, path));
+    if (access != Access::None)
+        failure.About(path, access);
+    throw failure;
 }
 
 Failure AsFailure(const std::exception& e, int line)

@@ -33,6 +33,9 @@ inline constexpr int InvalidPropertyValue = 380;
 // German description for an error number; a generic text for numbers not in the table.
 std::string ErrorDescription(int number);
 
+// What was being done to the file a failure is about.
+enum class Access { None, Read, Write };
+
 class Failure : public std::runtime_error {
 public:
     Failure(int number, std::string description, int line = 0);
@@ -43,16 +46,29 @@ public:
     int Line() const { return line_; }
     void SetLine(int line) { line_ = line; }
 
+    // The file, as the user named it, that could not be read or written; empty where the failure
+    // concerns no file. The dialog does not show it; a front end that names paths does.
+    Failure& About(std::string path, Access access)
+    {
+        path_ = std::move(path);
+        access_ = access;
+        return *this;
+    }
+    const std::string& Path() const { return path_; }
+    Access GetAccess() const { return access_; }
+
 private:
     int number_;
     std::string description_;
     int line_;
+    std::string path_;
+    Access access_ = Access::None;
 };
 
 // Maps a system error code to the numbering above. `path` lets a missing entry be told apart
 // from a missing folder on the way to it (53 against 76).
 int ErrnoToNumber(int errnum, const std::string& path = {});
-[[noreturn]] void ThrowErrno(int errnum, const std::string& path = {});
+[[noreturn]] void ThrowErrno(int errnum, const std::string& path = {}, Access access = Access::None);
 
 // Any exception of the standard library as a failure: a system error keeps its errno's number,
 // a lack of memory is 7, the rest an internal error.

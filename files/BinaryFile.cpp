@@ -40,11 +40,12 @@ void BinaryFile::CloseQuietly() noexcept
     fd_ = -1;
 }
 
-void BinaryFile::Adopt(int fd, const std::string& path)
+void BinaryFile::Adopt(int fd, const std::string& path, Access access)
 {
     CloseQuietly();
     fd_ = fd;
     path_ = path;
+    access_ = access;
 }
 
 void BinaryFile::OpenRead(const std::string& path)
@@ -53,21 +54,21 @@ void BinaryFile::OpenRead(const std::string& path)
         throw Failure(err::BadFileName);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno(errno, path);
+        ThrowErrno(errno, path, Access::Read);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int e = S_ISDIR(st.st_mode) ? EISDIR : errno ? errno : EINVAL;
         ::close(fd);
-        ThrowErrno(e, path);
+        ThrowErrno(e, path, Access::Read);
     }
-    Adopt(fd, path);
+    Adopt(fd, path, Access::Read);
 }
 
 int64_t BinaryFile::Length() const
 {
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
-        ThrowErrno(errno, path_);
+        ThrowErrno(errno, path_, access_);
     return st.st_size;
 }
 
@@ -80,7 +81,7 @@ std::size_t BinaryFile::ReadAt(int64_t offset, void* buffer, std::size_t n) cons
         if (r < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowErrno(errno, path_);
+            ThrowErrno(errno, path_, access_);
         }
         if (r == 0)
             break;
@@ -98,7 +99,7 @@ void BinaryFile::WriteAt(int64_t offset, const void* buffer, std::size_t n)
         if (w < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowErrno(errno, path_);
+            ThrowErrno(errno, path_, access_);
         }
         done += static_cast<std::size_t>(w);
     }
@@ -107,7 +108,7 @@ void BinaryFile::WriteAt(int64_t offset, const void* buffer, std::size_t n)
 void BinaryFile::Sync()
 {
     if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
-        ThrowErrno(errno, path_);
+        ThrowErrno(errno, path_, access_);
 }
 
 void BinaryFile::Close()
@@ -116,7 +117,7 @@ void BinaryFile::Close()
         return;
     int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0 && errno != EINTR)
-        ThrowErrno(errno, path_);
+        ThrowErrno(errno, path_, access_);
 }
 
 TempOutput::~TempOutput() { Discard(); }
@@ -131,25 +132,25 @@ std::string FolderOf(const std::string& path)
 // The file a write to `destination` lands in: a symbolic link is followed to its end.
 std::string ResolveTarget(const std::string& destination)
 {
+    auto fail = [&](int e) { ThrowErrno(e, destination, Access::Write); };
     struct stat st {};
     if (::lstat(destination.c_str(), &st) != 0) {
         if (errno == ENOENT)
             return destination;  // a new file; a missing folder shows when it is created
-        ThrowErrno(errno, destination);
+        fail(errno);
     }
     if (S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
         if (!::realpath(destination.c_str(), resolved))
-            ThrowErrno(errno, destination);  // a link to nothing
-        std::string target = resolved;
-        if (::stat(target.c_str(), &st) != 0)
-            ThrowErrno(errno, target);
+            fail(errno);  // a link to nothing
+        if (::stat(resolved, &st) != 0)
+            fail(errno);
         if (!S_ISREG(st.st_mode))
-            throw Failure(err::PathFileAccess);
-        return target;
+            throw Failure(err::PathFileAccess).About(destination, Access::Write);
+        return resolved;
     }
-    if (!S_ISREG(st.st_mode))
-        throw Failure(err::PathFileAccess);  // a folder, pipe, device or socket is never replaced
+    if (!S_ISREG(st.st_mode))  // a folder, pipe, device or socket is never replaced
+        throw Failure(err::PathFileAccess).About(destination, Access::Write);
     return destination;
 }
 
@@ -168,29 +169,30 @@ void TempOutput::Create(const std::string& destination)
 {
     Discard();
     if (destination.empty() || destination.back() == '/')
-        throw Failure(err::BadFileName);
+        throw Failure(err::BadFileName).About(destination, Access::Write);
     std::string target = ResolveTarget(destination);
     // A write-protected file is not replaced behind its protection.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
-        ThrowErrno(errno, target);
+        ThrowErrno(errno, destination, Access::Write);
     std::string pattern = FolderOf(target) + kPrefix + "XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     int fd = ::mkostemp(buf.data(), O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno(errno, target);
+        ThrowErrno(errno, destination, Access::Write);
     if (!pending::Add(buf.data())) {
         ::close(fd);
         ::unlink(buf.data());
-        throw Failure(err::TooManyFiles);
+        throw Failure(err::TooManyFiles).About(destination, Access::Write);
     }
     temp_ = buf.data();
     target_ = target;
+    destination_ = destination;
     // mkostemp makes the file private; a new result gets the ordinary mode of a new file.
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-    Adopt(fd, temp_);
+    Adopt(fd, destination, Access::Write);
 }
 
 void TempOutput::TakeOverMetadata()
@@ -207,7 +209,7 @@ void TempOutput::TakeOverMetadata()
         (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     }
     if (::fchmod(fd, mode) != 0)
-        ThrowErrno(errno, temp_);
+        ThrowErrno(errno, destination_, Access::Write);
 }
 
 bool TempOutput::Commit(Overwrite overwrite)
@@ -221,18 +223,18 @@ bool TempOutput::Commit(Overwrite overwrite)
     }
     if (overwrite == Overwrite::Replace) {
         if (::rename(temp_.c_str(), target_.c_str()) != 0)
-            ThrowErrno(errno, target_);
+            ThrowErrno(errno, destination_, Access::Write);
     } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(),
                            RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST)
             return false;
         if (errno != EINVAL && errno != ENOSYS)
-            ThrowErrno(errno, target_);
+            ThrowErrno(errno, destination_, Access::Write);
         // A file system without the flag: a hard link takes a name only while it is free.
         if (::link(temp_.c_str(), target_.c_str()) != 0) {
             if (errno == EEXIST)
                 return false;
-            ThrowErrno(errno, target_);
+            ThrowErrno(errno, destination_, Access::Write);
         }
         ::unlink(temp_.c_str());
     }

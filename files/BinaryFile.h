@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Failure.h"
+
 namespace stellmark {
 
 class BinaryFile {
@@ -31,7 +33,8 @@ public:
     void Close();
 
 protected:
-    void Adopt(int fd, const std::string& path);
+    // `path` names the file in failures, as the user knows it.
+    void Adopt(int fd, const std::string& path, Access access);
     int Descriptor() const { return fd_; }
 
 private:
@@ -39,6 +42,7 @@ private:
 
     int fd_ = -1;
     std::string path_;
+    Access access_ = Access::Read;
 };
 
 // How a finished output takes its name.
@@ -78,6 +82,7 @@ public:
 private:
     void TakeOverMetadata();
 
+    std::string destination_;
     std::string target_;
     std::string temp_;
 };
