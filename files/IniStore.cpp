@@ -1,7 +1,7 @@
 // The settings store: single values of an INI file, read and written with the behaviour of the
-// host platform's profile functions (names without regard to letter case, keys in the order first
-// written, values unescaped, CR LF line ends). Failures of the file itself are no errors here: a
-// read that finds nothing gives the empty text, a write that cannot be done gives 0.
+// host platform's profile functions (IniText.h): a write changes one line and keeps every other
+// byte of the file. Failures of the file itself are no errors here: a read that finds nothing
+// gives the empty text, a write that cannot be done gives 0.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,13 +9,8 @@
 #include <string_view>
 #include <system_error>
 
-// The packaged header keeps its template definitions behind SI_IMPLEMENTATION for its shared
-// library, which brings ICU along; instantiated here, the store needs no library at run time.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
 #include "BinaryFile.h"
+#include "IniText.h"
 #include "Proc.h"
 #include "Program.h"
 #include "wsFiles.h"
@@ -32,19 +27,12 @@ constexpr std::size_t kReadBuffer = 255;
 
 enum class Source { Read, Missing, Unreadable };
 
-// Case-insensitive names, one value per key, no multi-line values, "key=value" lines.
-struct IniData : CSimpleIniA {
-    IniData() : CSimpleIniA(/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false)
-    {
-        SetSpaces(false);
-    }
-};
-
-// Loads the file into `ini`. A file that is not there (or whose folder is not) is `Missing`;
-// one that is there but cannot be read must not be replaced by a write.
-Source Load(const std::string& path, CSimpleIniA& ini)
+// Reads the whole file into `bytes`. A file that is not there (or whose folder is not) is
+// `Missing`; one that is there but cannot be read must not be replaced by a write. A file of
+// two-byte characters is not one this store can edit line by line.
+Source Load(const std::string& path, std::string& bytes)
 {
-    std::string bytes;
+    bytes.clear();
     try {
         BinaryFile file;
         file.OpenRead(path);
@@ -56,7 +44,9 @@ Source Load(const std::string& path, CSimpleIniA& ini)
         bool missing = n == err::FileNotFound || n == err::PathNotFound;
         return missing ? Source::Missing : Source::Unreadable;
     }
-    return ini.LoadData(bytes.data(), bytes.size()) < 0 ? Source::Unreadable : Source::Read;
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return Source::Unreadable;
+    return Source::Read;
 }
 
 // Bytes in the first `limit` characters of UTF-8 text. A byte that starts no well-formed
@@ -82,24 +72,14 @@ std::size_t PrefixBytes(const std::string& text, std::size_t limit)
     return at;
 }
 
-bool Quoted(const std::string& value)
-{
-    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-           value.back() == value.front();
-}
-
 std::string ReadValue(const std::string& file, const std::string& section, const std::string& key)
 {
     if (section.empty() || key.empty())
         return {};
-    IniData ini;
-    if (Load(file, ini) != Source::Read)
+    std::string bytes;
+    if (Load(file, bytes) != Source::Read)
         return {};
-    std::string value = ini.GetValue(section.c_str(), key.c_str(), "");
-    // The platform drops one pair of quotes around a value, as hand-edited files use them.
-    if (Quoted(value))
-        value = value.substr(1, value.size() - 2);
-    return value;
+    return ini::Find(bytes, section, key).value_or("");
 }
 
 // Texts that would break the line structure of the file, so that the value could not be read
@@ -111,12 +91,14 @@ bool FitsOneLine(const std::string& text)
 
 bool Storable(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (section.empty() || !FitsOneLine(section) || section.find(']') != std::string::npos)
+    auto first = section.find_first_not_of(" \t");
+    if (first == std::string::npos || !FitsOneLine(section) ||
+        section.find(']') != std::string::npos)
         return false;
     if (key.empty())
         return true;
     // A key read back as a comment, a section or nothing at all would be lost.
-    auto first = key.find_first_not_of(" \t");
+    first = key.find_first_not_of(" \t");
     if (first == std::string::npos || !FitsOneLine(key) || key.find('=') != std::string::npos ||
         std::string_view("[;#").find(key[first]) != std::string_view::npos)
         return false;
@@ -135,23 +117,6 @@ std::string WriteTarget(const std::string& file)
     return file;
 }
 
-// The file's own line ends, and one empty line between sections instead of the store's two.
-std::string WithCrLf(const std::string& text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    int breaks = 0;
-    for (char c : text) {
-        breaks = c == '\n' ? breaks + 1 : 0;
-        if (breaks > 2)
-            continue;
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 // The write of the platform's profile function. True on success.
 bool Write(const std::string& file, const std::string& section, const std::string& key,
            const std::string& value)
@@ -162,37 +127,21 @@ bool Write(const std::string& file, const std::string& section, const std::strin
     if (!Storable(section, key, change == Set ? value : std::string()))
         return false;
     std::string target = WriteTarget(file);
-    IniData ini;
+    std::string before;
     // A file that stands there but cannot be read is never replaced by one without its contents.
-    if (Load(target, ini) == Source::Unreadable)
+    const Source source = Load(target, before);
+    if (source == Source::Unreadable)
         return false;
 
+    std::optional<std::string> after;
     switch (change) {
-    // Nothing to delete: the file stays as it is, and a missing one is not made.
-    case DeleteSection:
-        if (!ini.Delete(section.c_str(), nullptr))
-            return true;
-        break;
-    case DeleteKey:
-        if (!ini.Delete(section.c_str(), key.c_str()))
-            return true;
-        break;
-    case Set: {
-        // Reading trims blanks at the ends and drops a pair of quotes: such a value goes into
-        // quotes of its own, so that it reads back as given (a folder name may end in a blank).
-        bool blankEnd = std::string_view(" \t").find(value.front()) != std::string_view::npos ||
-                        std::string_view(" \t").find(value.back()) != std::string_view::npos;
-        std::string stored = blankEnd || Quoted(value) ? '"' + value + '"' : value;
-        if (ini.SetValue(section.c_str(), key.c_str(), stored.c_str()) < 0)
-            return false;
-        break;
+    case DeleteSection: after = ini::DeleteSection(before, section); break;
+    case DeleteKey: after = ini::DeleteKey(before, section, key); break;
+    case Set: after = ini::Set(before, section, key, value); break;
     }
-    }
-
-    std::string text;
-    if (ini.Save(text) < 0)
-        return false;
-    text = WithCrLf(text);
+    // Nothing to change: the file stays as it is, and a missing one is not made.
+    if (!after || (source == Source::Read && *after == before))
+        return true;
 
     struct stat st {};
     bool existed = ::stat(target.c_str(), &st) == 0;
@@ -203,7 +152,7 @@ bool Write(const std::string& file, const std::string& section, const std::strin
         // Written beside the target and renamed over it: a crash never leaves half a file.
         TempOutput out;
         out.Create(target);
-        out.WriteAt(0, text.data(), text.size());
+        out.WriteAt(0, after->data(), after->size());
         if (existed)
             ::chmod(out.TempPath().c_str(), st.st_mode & 07777);
         out.Commit();

@@ -1,14 +1,27 @@
 #include "Numeric.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cctype>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "Failure.h"
 
 namespace stellmark::window {
+
+namespace {
+// Stored numbers have the same form under every user's locale: the C locale's, read here
+// without changing the process's own.
+locale_t NumbersLocale()
+{
+    static const locale_t c = ::newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
+    return c;
+}
+}  // namespace
 
 std::optional<double> NumericValue(const std::string& text)
 {
@@ -47,10 +60,17 @@ std::optional<double> NumericValue(const std::string& text)
         ++i;
     if (i != n)
         return std::nullopt;
-    double v = std::strtod(text.substr(begin, end - begin).c_str(), nullptr);
+    double v = ::strtod_l(text.substr(begin, end - begin).c_str(), nullptr, NumbersLocale());
     if (!std::isfinite(v))
         throw Failure(err::Overflow);
     return v;
+}
+
+std::string SettingText(float value)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 7);
+    return std::string(buf, r.ptr);
 }
 
 float ToSingle(double value)

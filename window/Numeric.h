@@ -7,9 +7,13 @@
 namespace stellmark::window {
 
 // The value of a numeric text: optional blanks, an optional sign, digits with an optional
-// fraction (a full stop) and an optional exponent; nothing else. Empty when not numeric; a
-// number beyond any floating-point value is an overflow failure.
+// fraction (a full stop, under every locale) and an optional exponent; nothing else. Empty when
+// not numeric; a number beyond any floating-point value is an overflow failure.
 std::optional<double> NumericValue(const std::string& text);
+
+// The stored text of a single-precision number: up to 7 significant digits, "." before the
+// fraction, no grouping, whatever the user's locale.
+std::string SettingText(float value);
 
 // Conversions as the stored values need them; a value out of range is an overflow failure.
 float ToSingle(double value);

@@ -417,11 +417,11 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
         p.Step([&] { wsFiles::WI(kSection, "LastDir", LastDir_); });
         p.Step([&] {
             wsFiles::WI(kSection, "WindowTop",
-                        ValueText(window::ToSingle(y() * screen.twipsPerPixelY)));
+                        window::SettingText(window::ToSingle(y() * screen.twipsPerPixelY)));
         });
         p.Step([&] {
             wsFiles::WI(kSection, "WindowLeft",
-                        ValueText(window::ToSingle(x() * screen.twipsPerPixelX)));
+                        window::SettingText(window::ToSingle(x() * screen.twipsPerPixelX)));
         });
         p.Step([&] {
             wsFiles::WI(kSection, "UseOnlyValidImages", std::to_string(UseOnlyValidImages_));

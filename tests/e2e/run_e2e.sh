@@ -213,9 +213,13 @@ open_image() {
 # Chooses entry N (0 = first) of the action list through its popup. The list opens only when
 # the window is back in its event loop with a filled list, which also syncs with the program.
 choose_action() {
-  local k w i
-  click "${COMBO[@]}"
-  read -r k w < <(wait_for 20 popup) || fail "Aktionsliste öffnet nicht"
+  local k="" w i
+  # A click that lands while a closing dialog still holds the pointer is lost: click again.
+  for i in 1 2 3; do
+    click "${COMBO[@]}"
+    read -r k w < <(wait_for 7 popup 2>/dev/null) && break
+  done
+  [ "$k" = popup ] || fail "Aktionsliste öffnet nicht"
   X key Home
   for ((i = 0; i < $1; i++)); do X key Down; done
   X key Return

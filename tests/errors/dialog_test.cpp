@@ -50,20 +50,29 @@ struct WhileShown {
     bool ran = false;
 };
 
-// The error component with the dialog installed; the program file is "Stellmark".
+// The error component with the dialog installed at a fixed time (the protocol the dialog
+// copies and the one a test builds afterwards must not fall into different seconds); the
+// program file is "Stellmark".
 class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         test::ResetPanne();
+        previousClock_ = frmPanne::Instance().SetClock([] {
+            std::tm t {};
+            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
+            return t;
+        });
         frmPanne::Instance().SetPresenter(&dialog_);
     }
+    void TearDown() override { frmPanne::Instance().SetClock(previousClock_); }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
     test::ScopedProgramFile program_ {dir_.Path()};
     test::FakeServices services_;
     ErrorDialog dialog_ {[this]() -> platform::Services& { return services_; }};
+    std::function<std::tm()> previousClock_;
 };
 
 }  // namespace
@@ -122,6 +131,8 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
         QTest::mouseClick(dialog_.cmdProtocol(3), Qt::LeftButton);
         QTest::keyClick(&dialog_, Qt::Key_S, Qt::AltModifier);  // its click follows an animation
         EXPECT_TRUE(QTest::qWaitFor([&] { return services_.calls.size() == 4; }, 2000));
+        const std::string clip = services_.calls.size() > 1 ? services_.calls[1] : "";
+        EXPECT_NE(clip.find("11-30-2024 / 23:59:59"), std::string::npos);  // the replaced clock's time
         EXPECT_EQ(services_.calls, (std::vector<std::string> {
                                        "beep", "clip " + BuildProtocol(frmPanne::Instance()),
                                        "open "s + program::kHomePage,
