@@ -1,17 +1,25 @@
+// The command-line tool as a shell user meets it: argument forms, actions by name and per image
+// class, its answers and exit codes, the summary, the JSON and the CramFS check.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "DemoImages.h"
 #include "Process.h"
 #include "TestSupport.h"
-#include "modMain.h"
 
 using namespace stellmark;
 
 namespace {
+const std::string EX = "Experte - auszulesenden Bereich angeben";
+const std::string NA = "Funktion noch nicht vorhanden\n";
+
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override
@@ -24,81 +32,305 @@ protected:
     }
     test::ProcessResult Cmd(std::vector<std::string> args, const std::string& dataDir = "data")
     {
-        return args.insert(args.begin(), {STELLMARK_CLI, "--data-dir", dir / dataDir}), test::RunProcess(args);
+        args.insert(args.begin(), {STELLMARK_CLI, "--data-dir", dir / dataDir});
+        return test::RunProcess(args, dir.Path());
     }
     std::string Out(const std::string& name) { return dir / ("out/" + name); }
     test::TempDir dir;
     test::DataFiles data;
     std::map<int, std::string> images;
 };
-const std::string EX = "Experte - auszulesenden Bereich angeben";
-}  // namespace
 
-TEST_F(Cli, InfoCramfsHelpAndTheMissingDataFiles) {
-    auto r = Cmd({"info", images[21]});
-    EXPECT_EQ(r.exitCode + r.err.size(), 0u);
-    EXPECT_EQ(r.out, "1x ohne Bootloader\n0x007E0000 [8257536] Bytes\n2x ohne Bootloader erzeugen\n1x mit Bootloader erzeugen\n"
-                     "2x mit Bootloader erzeugen\n1x extrahieren\n" + EX + "\nroot [CramFS] extrahieren\nroot [CramFS] einfügen\n");
-    // Without data files the class is unknown, and the tool says why, once; the expert action still works.
-    r = Cmd({"info", images[12]}, "none");
-    EXPECT_EQ(r.out, "kein gültiges Image\n0x00800000 [8388608] Bytes\n");
-    EXPECT_EQ(r.err, "Die folgende(n) Datei(en)\n\n1zu2.dat\n2zu1.dat\nboot.dat\n\nkonnten nicht gefunden werden!\n");
-    EXPECT_EQ(Cmd({"run", EX, images[22], Out("e"), "--start", "16", "--end", "0x20"}, "none").exitCode, 0);
-    EXPECT_EQ(test::ReadFile(Out("e")), test::ReadFile(images[22]).substr(16, 16));
-    test::WriteFile(dir / "fits", std::string(0x600000, 'c')), test::WriteFile(dir / "big", std::string(0x600001, 'c'));
-    r = Cmd({"cramfs", dir / "fits"});
-    EXPECT_EQ(std::to_string(r.exitCode) + r.out, "00x00600000 [6291456] Bytes - im Limit!\n");
-    r = Cmd({"cramfs", dir / "big"});
-    EXPECT_EQ(std::to_string(r.exitCode) + r.out, "10x00600001 [6291457] Bytes - zu groß!\n");
-    // Beyond the 32 bits of a size: too large, never a failure and never "im Limit!".
-    for (auto [size, verdict] : {std::pair<off_t, const char*> {0x80000000LL, "10x80000000 [2147483648] Bytes - zu groß!\n"},
-                                 {0x140000000LL, "10x140000000 [5368709120] Bytes - zu groß!\n"}}) {
-        ASSERT_EQ(::truncate((dir / "fits").c_str(), size), 0);
-        r = Cmd({"cramfs", dir / "fits"});
-        EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, verdict);
-    }
-    EXPECT_EQ(Cmd({"cramfs", dir / "nothing"}).exitCode, 3);
-    r = Cmd({"--help"});
-    EXPECT_EQ(r.exitCode, 0);
-    for (const char* text : {"1x ohne Bootloader erzeugen", "ppcboot einfügen", "root [CramFS] einfügen", "idxfs extrahieren"})
-        EXPECT_NE(r.out.find(std::string("  ") + text + "\n"), std::string::npos) << text;
+// A CramFS made by the system's own tool from a small tree, in the given byte order.
+std::string MakeCramfs(const std::string& dir, const std::string& name, const char* order, std::size_t randomBytes)
+{
+    std::string tree = dir + "/tree-" + name, image = dir + "/" + name;
+    ::mkdir(tree.c_str(), 0755);
+    test::WriteFile(tree + "/liesmich", "Hallo Box\n");
+    test::WriteFile(tree + "/zufall", test::Pattern(randomBytes, 5));
+    auto r = test::RunProcess({"/sbin/mkfs.cramfs", "-N", order, tree, image});
+    return r.exitCode == 0 ? image : "";
 }
 
-TEST_F(Cli, RefusalsWriteNothingAndSayWhy) {
-    test::WriteFile(Out("existing"), "keep");
-    struct Case { std::vector<std::string> args; std::string dataDir; int code; std::string errEnd; };
-    std::vector<Case> cases = {
-        {{"run", "BR Bootloader extrahieren", images[21], Out("x")}, "data", 1, "Dieses Image besitzt keinen Bootloader!\n"},
-        {{"run", "var [JFFS2] einfügen", images[21], Out("x")}, "data", 1, "Funktion noch nicht vorhanden\n"},
-        {{"run", EX, images[21], Out("x"), "--start", "5", "--end", "5"}, "data", 1,
-         "Die angegebene Größe kann nicht verarbeitet werden.\nBitte die Angaben prüfen\n"},
-        {{"run", EX, images[21], Out("x"), "--start", "0", "--end", "0x007E0001"}, "data", 1, "Bitte die Angaben prüfen\n"},
-        {{"run", "1x extrahieren", images[21], images[21], "--force"}, "data", 1, "Bitte anderen Dateinamen angeben!\n"},
-        {{"run", "1x extrahieren", images[21], Out("existing")}, "data", 1, "Zum Überschreiben --force angeben.\n"},
-        {{"run", "1x extrahieren", images[21], Out("x")}, "none", 1, "möglich ist nur \"" + EX + "\".\n"},
-        {{"run", "1x Extrahieren", images[21], Out("x")}, "data", 2, "Hilfe: stellmark-cli --help\n"},
-        {{"run", "1x extrahieren", images[21], Out("x"), "--start", "1"}, "data", 2, "--help\n"},
-        {{"run", "1x extrahieren", images[21]}, "data", 2, "--help\n"}, {{"frobnicate"}, "data", 2, "--help\n"},
+// Enough of JSON Schema for the schemas kept beside these tests: type, required, properties,
+// items, enum.
+std::string SchemaErrors(const nlohmann::json& schema, const nlohmann::json& v, const std::string& at = "$")
+{
+    std::string errors;
+    if (schema.contains("type")) {
+        std::set<std::string> types;
+        for (const auto& t : schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]}))
+            types.insert(t.get<std::string>());
+        std::string is = v.is_null() ? "null" : v.is_boolean() ? "boolean" : v.is_number_integer() ? "integer"
+                       : v.is_string() ? "string" : v.is_array() ? "array" : v.is_object() ? "object" : "number";
+        if (!types.count(is))
+            return at + " is " + is + "; ";
+    }
+    if (schema.contains("enum") && std::find(schema["enum"].begin(), schema["enum"].end(), v) == schema["enum"].end())
+        errors += at + " not in enum; ";
+    if (v.is_object()) {
+        for (const auto& key : schema.value("required", nlohmann::json::array()))
+            if (!v.contains(key.get<std::string>()))
+                errors += at + "." + key.get<std::string>() + " missing; ";
+        const auto properties = schema.value("properties", nlohmann::json::object());
+        for (const auto& [key, sub] : properties.items())
+            if (v.contains(key))
+                errors += SchemaErrors(sub, v[key], at + "." + key);
+        if (schema.value("additionalProperties", true) == false)
+            for (const auto& [key, _] : v.items())
+                if (!properties.contains(key))
+                    errors += at + "." + key + " not allowed; ";
+    }
+    if (v.is_array() && schema.contains("items"))
+        for (std::size_t i = 0; i < v.size(); ++i)
+            errors += SchemaErrors(schema["items"], v[i], at + "[" + std::to_string(i) + "]");
+    return errors;
+}
+}  // namespace
+
+TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
+    test::WriteFile(dir / "--x.img", test::ReadFile(images[21]));
+    const std::string D = dir / "data", I = images[21];
+    // args: the whole call (no --data-dir added); out: the start of standard output; err: the end of standard error
+    struct Case { std::vector<std::string> args; int code; std::string out {}, err {}; };
+    const std::vector<Case> cases = {
+        {.args = {"--data-dir", D, "info", I}, .code = 0, .out = "1x ohne Bootloader\n"},
+        {.args = {"info", I, "--data-dir", D}, .code = 0, .out = "1x ohne Bootloader\n"},
+        {.args = {"info", "--data-dir=" + D, I}, .code = 0, .out = "1x ohne Bootloader\n"},
+        {.args = {"--data-dir", D, "info", "--", "--x.img"}, .code = 0, .out = "1x ohne Bootloader\n"},
+        {.args = {"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"}, .code = 0, .out = "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
+        {.args = {"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, .code = 0, .out = ""},
+        {.args = {"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"}, .code = 0, .out = "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
+        {.args = {"info", "--help"}, .code = 0, .out = "Aufruf: stellmark-cli info"},
+        {.args = {"-h", "run"}, .code = 0, .out = "Aufruf: stellmark-cli run"},
+        {.args = {"cramfs", "-h"}, .code = 0, .out = "Aufruf: stellmark-cli cramfs"},
+        {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
+        {.args = {"--version"}, .code = 0, .out = "stellmark-cli 0.1.1\n"},
+        {.args = {"info", I, "--frob"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, "--frob=1"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
+        {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, "--data-dir"}, .code = 2, .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
+        {.args = {}, .code = 2, .err = "kein Befehl angegeben\nHilfe: stellmark-cli --help\n"},
+        {.args = {"frobnicate"}, .code = 2, .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, I}, .code = 2, .err = "info braucht genau eine DATEI\nHilfe: stellmark-cli info --help\n"},
+        {.args = {"run", "bereich", I}, .code = 2, .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "bereich", I, ""}, .code = 2, .err = "AUSGABE ist leer\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "1x-block", I, "out/c", "--start", "1"}, .code = 2, .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"info", I, "--force"}, .code = 2, .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
+        {.args = {"run", "bereich", I, "out/d", "--json"}, .code = 2, .err = "--json gilt nur für info und cramfs\nHilfe: stellmark-cli run --help\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), STELLMARK_CLI);
+        auto r = test::RunProcess(args, dir.Path());
+        std::string call;
+        for (const auto& a : c.args)
+            call += a + " ";
+        EXPECT_EQ(r.exitCode, c.code) << call << r.err;
+        EXPECT_TRUE(r.out.starts_with(c.out)) << call << "\n" << r.out;
+        EXPECT_TRUE(r.err.ends_with(c.err)) << call << "\n" << r.err;
+        EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
+    }
+    EXPECT_TRUE(test::ReadFile(dir / "out/b") == test::ReadFile(images[21]).substr(0, 0x20000));
+    EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d"));
+}
+
+TEST_F(Cli, EachActionOnEachClassIsOfferedRefusedOrNotYetThere) {
+    // What the window's list offers per class, written out here rather than taken from the code.
+    const std::map<int, std::set<std::string>> offered = {
+        {11, {"1x-ohne", "2x-ohne", "2x-mit", "1x-block", "bootloader", "bereich", "root", "root-einfuegen"}},
+        {12, {"1x-ohne", "2x-ohne", "1x-mit", "2x-block", "bootloader", "bereich", "root", "root-einfuegen"}},
+        {21, {"2x-ohne", "1x-mit", "2x-mit", "1x-block", "bereich", "root", "root-einfuegen"}},
+        {22, {"1x-ohne", "1x-mit", "2x-mit", "2x-block", "bereich", "root", "root-einfuegen"}},
+        {0, {"bereich"}}};
+    // full text, short name, and whether Start answers it with "Funktion noch nicht vorhanden"
+    struct Action { std::string text, name; bool missing; };
+    const std::vector<Action> actions = {
+        {"1x ohne Bootloader erzeugen", "1x-ohne", false}, {"2x ohne Bootloader erzeugen", "2x-ohne", false},
+        {"1x mit Bootloader erzeugen", "1x-mit", false},   {"2x mit Bootloader erzeugen", "2x-mit", false},
+        {"1x extrahieren", "1x-block", false},             {"2x extrahieren", "2x-block", false},
+        {"BR Bootloader extrahieren", "bootloader", false}, {EX, "bereich", false},
+        {"root [CramFS] extrahieren", "root", false},      {"root [CramFS] einfügen", "root-einfuegen", true},
+        {"idxfs extrahieren", "", false},                  {"var [JFFS2] extrahieren", "", true},
+        {"ppcboot extrahieren", "", true},                 {"idxfs einfügen", "", true},
+        {"var [JFFS2] einfügen", "", true},                {"ppcboot einfügen", "", true}};
+    const std::map<int, std::string> classText = {{11, "1x mit Bootloader"}, {12, "2x mit Bootloader"},
+                                                  {21, "1x ohne Bootloader"}, {22, "2x ohne Bootloader"}, {0, "kein gültiges Image"}};
+    for (const auto& [cls, names] : offered) {
+        for (const auto& a : actions) {
+            SCOPED_TRACE(a.text + " on class " + std::to_string(cls));
+            const std::string out = Out("r.img");
+            ::unlink(out.c_str());
+            auto r = Cmd({"run", a.text, images[cls], out});
+            if (a.missing) {
+                EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + NA);
+            } else if (names.count(a.name)) {
+                EXPECT_EQ(r.exitCode, 0) << r.err;
+                EXPECT_TRUE(r.out.starts_with("geschrieben: '" + out + "' ")) << r.out;
+            } else {
+                EXPECT_EQ(r.exitCode, 1);
+                EXPECT_NE(r.err.find(" ist für '" + images[cls] + "' (" + classText.at(cls) + ") nicht möglich.\nMöglich: "), std::string::npos) << r.err;
+            }
+            EXPECT_EQ(test::Exists(out), r.exitCode == 0);
+        }
+    }
+}
+
+TEST_F(Cli, ShortNamesAnyCaseAndNearMissesGetASuggestion) {
+    struct Case { std::string name; int code; std::string err; };
+    const std::vector<Case> cases = {
+        {.name = "1X-BLOCK", .code = 0, .err = ""}, {.name = "Bereich", .code = 0, .err = ""},
+        {.name = "1x extrahieren", .code = 0, .err = ""},
+        {.name = "1x-blok", .code = 2, .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\n"},
+        {.name = "1x Extrahieren", .code = 2, .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\n"},
+        {.name = "root-einfügen", .code = 2, .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\n"},
+        {.name = "quatsch", .code = 2, .err = "unbekannte Aktion \"quatsch\".\n"},
+    };
+    for (const auto& c : cases) {
+        ::unlink(Out("n").c_str());
+        auto r = Cmd({"run", c.name, images[11], Out("n")});
+        EXPECT_EQ(r.exitCode, c.code) << c.name << r.err;
+        if (c.code) {
+            EXPECT_TRUE(r.err.ends_with(c.err + "Hilfe: stellmark-cli run --help\n")) << r.err;
+        }
+    }
+}
+
+TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten) {
+    // Failures: what could not be done to which path; where in the program only with -v.
+    auto r = Cmd({"run", "1x-block", images[21], "out/missing/folder.img"});
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err,
+              "3stellmark-cli: 'out/missing/folder.img' kann nicht geschrieben werden: Pfad nicht gefunden (Fehler 76)\n");
+    r = Cmd({"run", "-v", "1x-block", images[21], "out/missing/folder.img"});
+    EXPECT_TRUE(r.err.find("(Fehler 76)\n  in modMain.CopyFile, Zeile ") != std::string::npos) << r.err;
+    r = Cmd({"info", "gone.img"});
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "3stellmark-cli: 'gone.img' kann nicht gelesen werden: Datei nicht gefunden (Fehler 53)\n");
+
+    // Missing data files: the folder searched and how to point elsewhere; info cannot classify.
+    const std::string folderHint = "stellmark-cli: im Ordner '" + dir / "none/" + "' fehlen die Datendateien 1zu2.dat, 2zu1.dat, "
+                                   "boot.dat.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.\n";
+    r = Cmd({"info", images[12]}, "none");
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint);
+    EXPECT_TRUE(r.out.starts_with("Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich")) << r.out;
+    r = Cmd({"run", "2x-mit", images[12], Out("x")}, "none");
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint + "stellmark-cli: ohne sie ist die Art von '" + images[12] +
+                                                      "' unbekannt; möglich ist nur bereich.\n");
+    EXPECT_EQ(Cmd({"run", "bereich", images[22], Out("e"), "--start", "16", "--end", "0x20"}, "none").exitCode, 0);
+    EXPECT_EQ(test::ReadFile(Out("e")), test::ReadFile(images[22]).substr(16, 16));
+
+    // The summary, and a warning when a build is not what it should be (data files swapped).
+    r = Cmd({"run", "1x-ohne", images[22], Out("built")});
+    EXPECT_EQ(std::to_string(r.exitCode) + r.out, "0geschrieben: '" + Out("built") + "' 0x007E0000 [8257536] Bytes, 1x ohne Bootloader\n");
+    test::WriteFile(dir / "data/2zu1.dat", data.f1zu2);  // the 2x block twice: every image reads as 2x
+    r = Cmd({"run", "1x-ohne", images[22], Out("swapped")});
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.out, "geschrieben: '" + Out("swapped") + "' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n");
+    EXPECT_EQ(r.err, "stellmark-cli: Warnung: '" + Out("swapped") + "' ist kein \"1x ohne Bootloader\", sondern \"2x ohne Bootloader\". "
+                     "Die Datendateien in '" + dir / "data/" + "' sind vertauscht oder falsch.\n");
+
+    // Standard output that cannot be written: a message and a failure, as the core utilities do.
+    // The reader of the pipe has gone before the tool writes.
+    for (const char* call : {"\"$0\" --help >/dev/full", "{ sleep 0.3; exec \"$0\" --help; } | true"}) {
+        r = test::RunProcess({"/bin/sh", "-c", call, STELLMARK_CLI});
+        EXPECT_TRUE(r.err.starts_with("stellmark-cli: Schreibfehler auf der Standardausgabe: ")) << call << r.err;
+    }
+    EXPECT_EQ(test::RunProcess({"/bin/sh", "-c", "\"$0\" --help >/dev/full; echo $?", STELLMARK_CLI}).out, "3\n");
+}
+
+TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
+    const std::string big = MakeCramfs(dir.Path(), "big.cramfs", "big", 50000),
+                      little = MakeCramfs(dir.Path(), "little.cramfs", "little", 50000),
+                      huge = MakeCramfs(dir.Path(), "huge.cramfs", "big", 0x680000);
+    ASSERT_FALSE(big.empty() || little.empty() || huge.empty()) << "mkfs.cramfs failed";
+    const std::string bytes = test::ReadFile(big);
+    std::string flipped = bytes;
+    flipped[bytes.size() / 2] ^= 0x01;
+    test::WriteFile(dir / "flipped.cramfs", flipped);
+    test::WriteFile(dir / "truncated.cramfs", bytes.substr(0, bytes.size() - 4096));
+    test::WriteFile(dir / "text.cramfs", "kein CramFS\n");
+    const std::string size = [&] { char t[64]; std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size()); return std::string(t); }();
+    // fsck: what the system's checker says; lines: the findings after the size verdict
+    struct Case { std::string file; int code; bool fsck; std::vector<std::string> lines; };
+    const std::vector<Case> cases = {
+        {.file = big, .code = 0, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
+        {.file = little, .code = 0, .fsck = true, .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
+        {.file = dir / "flipped.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert "}},
+        {.file = dir / "truncated.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ", "CRC32: nicht prüfbar"}},
+        {.file = huge, .code = 1, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: 0x00", "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar"}},
+        {.file = dir / "text.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(test::RunProcess({"/sbin/fsck.cramfs", c.file}).exitCode == 0, c.fsck);
+        auto r = Cmd({"cramfs", c.file});
+        EXPECT_EQ(r.exitCode, c.code);
+        std::vector<std::string> lines;
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        ASSERT_EQ(lines.size(), c.lines.size() + 1) << r.out;
+        EXPECT_TRUE(lines[0].ends_with(c.file == huge ? "- zu groß!" : "- im Limit!")) << lines[0];
+        for (std::size_t i = 0; i < c.lines.size(); ++i)
+            EXPECT_TRUE(lines[i + 1].starts_with(c.lines[i])) << lines[i + 1];
+    }
+    // In an image's root area: a sound file system, then one byte flipped inside it.
+    for (int cls : {11, 22}) {
+        std::string image = test::ReadFile(images[cls]);
+        const std::size_t root = cls < 20 ? 0x40000 : 0x20000;
+        image.replace(root, bytes.size(), bytes);
+        test::WriteFile(Out("with-root.img"), image);
+        auto r = Cmd({"info", Out("with-root.img")});
+        EXPECT_NE(r.out.find("Root-Bereich 0x000" + std::string(cls < 20 ? "40000 bis 0x0063FFFF" : "20000 bis 0x0061FFFF") +
+                             ":\n  CramFS: ja, big-endian (wie die Box)\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("  CRC32: in Ordnung"), std::string::npos) << r.out;
+        image[root + 1000] ^= 0x40;
+        test::WriteFile(Out("with-root.img"), image);
+        EXPECT_NE(Cmd({"info", Out("with-root.img")}).out.find("  CRC32: falsch"), std::string::npos);
+    }
+}
+
+TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
+    auto schema = [](const char* name) {
+        std::ifstream in(std::string(STELLMARK_TEST_DIR) + "/" + name);
+        return nlohmann::json::parse(in);
+    };
+    const auto infoSchema = schema("info.schema.json"), cramfsSchema = schema("cramfs.schema.json");
+    struct Case { std::vector<std::string> args; std::string dataDir; const nlohmann::json* schema; };
+    const std::string little = MakeCramfs(dir.Path(), "l.cramfs", "little", 1000);
+    const std::vector<Case> cases = {
+        {.args = {"info", "--json", images[11]}, .dataDir = "data", .schema = &infoSchema},
+        {.args = {"info", "--json", images[0]}, .dataDir = "data", .schema = &infoSchema},
+        {.args = {"info", "--json", images[21]}, .dataDir = "none", .schema = &infoSchema},
+        {.args = {"cramfs", "--json", little}, .dataDir = "data", .schema = &cramfsSchema},
+        {.args = {"cramfs", "--json", images[22]}, .dataDir = "data", .schema = &cramfsSchema},
     };
     for (const auto& c : cases) {
         auto r = Cmd(c.args, c.dataDir);
-        EXPECT_EQ(r.exitCode, c.code) << c.args[1] << r.err;
-        EXPECT_TRUE(r.err.ends_with(c.errEnd)) << r.err;
-        EXPECT_EQ(test::ReadFile(Out("existing")), "keep");
-        EXPECT_FALSE(test::Exists(Out("x")));
+        auto j = nlohmann::json::parse(r.out, nullptr, false);
+        ASSERT_FALSE(j.is_discarded()) << r.out;
+        EXPECT_EQ(SchemaErrors(*c.schema, j), "") << c.args[2];
+    }
+    auto j = nlohmann::json::parse(Cmd({"info", "--json", images[22]}).out);
+    EXPECT_EQ(j["class"]["code"], 22);
+    EXPECT_EQ(j["actions"][3]["short"], "2x-block");
+    EXPECT_EQ(j["actions"][3]["text"], "2x extrahieren");
+    EXPECT_EQ(j["size"]["bytes"], 0x7E0000);
+    EXPECT_EQ(j["root_cramfs"]["found"], false);
+    j = nlohmann::json::parse(Cmd({"info", "--json", images[22]}, "none").out);
+    EXPECT_EQ(j["class"]["code"], nullptr);
+    EXPECT_EQ(j["data_files"]["missing"].size(), 3u);
+    j = nlohmann::json::parse(Cmd({"cramfs", "--json", little}).out);
+    EXPECT_EQ(j["cramfs"]["crc"]["ok"], true);
+    EXPECT_EQ(j["cramfs"]["big_endian"], false);
+}
+
+TEST_F(Cli, HugeCramfsFilesAreTooLargeNeverAFailure) {
+    // Beyond the 32 bits of a size: too large, never a failure and never "im Limit!".
+    for (auto [size, verdict] : {std::pair<off_t, const char*> {0x80000000LL, "0x80000000 [2147483648] Bytes - zu groß!\n"},
+                                 {0x140000000LL, "0x140000000 [5368709120] Bytes - zu groß!\n"}}) {
+        test::WriteFile(dir / "huge", "");
+        ASSERT_EQ(::truncate((dir / "huge").c_str(), size), 0);
+        auto r = Cmd({"cramfs", dir / "huge"});
+        EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, std::string("1") + verdict + "CramFS: nein, keine CramFS-Kennung gefunden\n");
     }
 }
-
-TEST_F(Cli, ForceReplacesAndFailuresLeaveNoFile) {
-    test::WriteFile(Out("existing"), std::string(0x900000, 'x'));
-    EXPECT_EQ(Cmd({"run", "2x mit Bootloader erzeugen", images[11], Out("existing"), "--force"}).exitCode, 0);
-    EXPECT_TRUE(test::ReadFile(Out("existing")) == data.boot + data.f1zu2 + test::ReadFile(images[11]).substr(0x40000));
-    auto r = Cmd({"run", "1x extrahieren", images[21], dir / "out/missing/folder.img"});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.ends_with("Fehler 76 (Pfad nicht gefunden) in modMain.CopyFile, Zeile " +
-                                r.err.substr(r.err.rfind(' ') + 1))) << r.err;
-    EXPECT_EQ(Cmd({"run", "1x extrahieren", dir / "gone.img", Out("y")}).exitCode, 3);
-    EXPECT_EQ(dir.Entries().size(), 4u);  // data, none, img, out and nothing new
-    EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "out"}).out, "existing\n");
-}
-

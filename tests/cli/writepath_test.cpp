@@ -73,7 +73,7 @@ protected:
         return args;
     }
     test::ProcessResult Cmd(std::vector<std::string> args) { return test::RunProcess(Args(std::move(args))); }
-    // The bytes "1x extrahieren" cuts from the 2x image without boot loader.
+    // The bytes "2x extrahieren" cuts from the 2x image without boot loader.
     std::string Block() { return test::ReadFile(images[22]).substr(0, 0x20000); }
 
     test::TempDir dir;
@@ -95,7 +95,7 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind) {
             test::WriteFile(out, c.old);
         auto r = Cmd({"run", "2x mit Bootloader erzeugen", images[11], out, "--force"});
         EXPECT_EQ(r.exitCode, 3);
-        EXPECT_NE(r.err.find("Fehler 61 (Datenträger voll)"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Datenträger voll (Fehler 61)"), std::string::npos) << r.err;
         EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
         EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "small"}).out, c.old ? "new.img\n" : "");
     }
@@ -111,11 +111,11 @@ TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed) {
         {.what = "a read-only mount", .path = ro + "/old.img",
          .set = [&] { return ::mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
                              ::mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0; },
-         .undo = [&] { return ::umount2(ro.c_str(), MNT_DETACH) == 0; }, .failure = "Fehler 75 (Fehler beim Zugriff auf Pfad/Datei)"},
+         .undo = [&] { return ::umount2(ro.c_str(), MNT_DETACH) == 0; }, .failure = "kann nicht geschrieben werden: Fehler beim Zugriff auf Pfad/Datei (Fehler 75)"},
         {.what = "an immutable file", .path = immutable,
          .set = [&] { return test::RunProcess({"/usr/bin/chattr", "+i", immutable}).exitCode == 0; },
          .undo = [&] { return test::RunProcess({"/usr/bin/chattr", "-i", immutable}).exitCode == 0; },
-         .failure = "Fehler 70 (Zugriff verweigert)"},
+         .failure = "kann nicht geschrieben werden: Zugriff verweigert (Fehler 70)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -124,7 +124,7 @@ TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed) {
             std::cout << "[ SKIPPED  ] " << c.what << ": not possible on this machine\n";
             continue;
         }
-        auto r = Cmd({"run", "1x extrahieren", images[22], c.path, "--force"});
+        auto r = Cmd({"run", "2x extrahieren", images[22], c.path, "--force"});
         c.undo();
         EXPECT_EQ(r.exitCode, 3);
         EXPECT_NE(r.err.find(c.failure), std::string::npos) << r.err;
@@ -210,7 +210,7 @@ TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName) {
             ASSERT_EQ(::chown(c.file.c_str(), c.uid, c.uid), 0);
             ASSERT_EQ(::chmod(c.file.c_str(), c.mode), 0);
         }
-        auto r = Cmd({"run", "1x extrahieren", images[22], c.path, "--force"});
+        auto r = Cmd({"run", "2x extrahieren", images[22], c.path, "--force"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_TRUE(test::ReadFile(c.file) == Block());
         struct stat st {};
