@@ -40,7 +40,7 @@ const char* const kName = "stellmark-cli";
 
 struct Options {
     bool help = false, version = false, force = false, quiet = false, verbose = false,
-         json = false;
+         json = false, listActions = false;
     std::optional<std::string> dataDir, start, end;
     std::vector<std::string> args;  // the command and its operands
 };
@@ -171,7 +171,8 @@ std::optional<int> Parse(int argc, char** argv)
         {"data-dir", required_argument, nullptr, 'd'}, {"start", required_argument, nullptr, 's'},
         {"end", required_argument, nullptr, 'e'},      {"force", no_argument, nullptr, 'f'},
         {"quiet", no_argument, nullptr, 'q'},          {"ausfuehrlich", no_argument, nullptr, 'v'},
-        {"json", no_argument, nullptr, 'j'},           {nullptr, 0, nullptr, 0}};
+        {"json", no_argument, nullptr, 'j'},           {"aktionen", no_argument, nullptr, 'a'},
+        {nullptr, 0, nullptr, 0}};
     opterr = 0;  // the messages are ours, in German
     for (int c; (c = getopt_long(argc, argv, ":hfqv", kLong, nullptr)) != -1;) {
         switch (c) {
@@ -184,6 +185,7 @@ std::optional<int> Parse(int argc, char** argv)
         case 'q': options.quiet = true; break;
         case 'v': options.verbose = true; break;
         case 'j': options.json = true; break;
+        case 'a': options.listActions = true; break;
         case ':': return Usage("Option " + std::string(argv[optind - 1]) + " braucht einen Wert");
         default: {
             std::string arg = optopt ? std::string("-") + char(optopt) : argv[optind - 1];
@@ -509,6 +511,13 @@ int Dispatch()
     if (options.version) {
         std::cout << kName << " " << program::kMajor << "." << program::kMinor << "."
                   << program::kRevision << "\n";
+        return kOk;
+    }
+    // For the shell's completion: short name and full text of every action that can be offered.
+    if (options.listActions) {
+        for (const auto& a : ops::kActions)
+            if (!a.shortName.empty())
+                std::cout << a.shortName << "\t" << a.text << "\n";
         return kOk;
     }
     if (options.help) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -332,5 +333,35 @@ TEST_F(Cli, HugeCramfsFilesAreTooLargeNeverAFailure) {
         ASSERT_EQ(::truncate((dir / "huge").c_str(), size), 0);
         auto r = Cmd({"cramfs", dir / "huge"});
         EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, std::string("1") + verdict + "CramFS: nein, keine CramFS-Kennung gefunden\n");
+    }
+}
+
+TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName) {
+    const std::string page = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.1",
+                      completion = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.bash";
+    auto r = test::RunProcess({"/bin/sh", "-c", "MANPAGER=cat MANWIDTH=100 man -l \"$0\" 2>&1", page});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("stellmark-cli - Flash-Images der D-Box2"), std::string::npos) << r.out;
+    EXPECT_EQ(test::RunProcess({"/usr/bin/groff", "-k", "-man", "-Tutf8", "-ww", "-z", page}).err, "");
+    // Every action the tool can be given stands in the page with its full text.
+    std::istringstream actions(test::RunProcess({STELLMARK_CLI, "--aktionen"}).out);
+    int n = 0;
+    for (std::string line; std::getline(actions, line); ++n) {
+        std::string name = line.substr(0, line.find('\t')), text = line.substr(line.find('\t') + 1);
+        EXPECT_NE(r.out.find(name), std::string::npos) << name;
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    }
+    EXPECT_EQ(n, 10);
+    // words: the command line typed so far, the last word being completed
+    struct Case { std::string words, want; };
+    const std::vector<Case> cases = {
+        {.words = "CLI ''", .want = "info run cramfs"}, {.words = "CLI --data-dir /tmp r", .want = "run"},
+        {.words = "CLI run 1x-", .want = "1x-ohne 1x-mit 1x-block"}, {.words = "CLI -f run --start 0 b", .want = "bootloader bereich"},
+        {.words = "CLI --da", .want = "--data-dir"}, {.words = "CLI info --j", .want = "--json"},
+    };
+    for (const auto& c : cases) {
+        std::string script = "CLI=" + std::string(STELLMARK_CLI) + "; source \"$0\"; COMP_WORDS=(" + c.words +
+                             "); COMP_WORDS[0]=$CLI; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _stellmark_cli; echo \"${COMPREPLY[*]}\"";
+        EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}).out, c.want + "\n") << c.words;
     }
 }
