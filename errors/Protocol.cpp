@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include "Program.h"
-#include "Services.h"
 #include "frmPanne.h"
 
 namespace stellmark {
@@ -105,36 +104,6 @@ bool WriteAll(int fd, std::string_view bytes)
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`, so that a
 // failed write leaves the old file as it was and no half file behind.
-bool ReplaceFile(const std::string& path, std::string_view bytes)
-{
-    std::string temp = path + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.Get() < 0)
-        return false;
-    bool committed = false;
-    struct Unlink {
-        const std::string& name;
-        const bool& keep;
-        ~Unlink()
-        {
-            if (!keep)
-                ::unlink(name.c_str());
-        }
-    } unlinkUnlessKept {temp, committed};
-
-    // mkostemp makes the file private; the saved protocol gets the usual mode.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd.Get(), 0666 & ~mask) != 0)
-        return false;
-    if (!WriteAll(fd.Get(), bytes) || ::fsync(fd.Get()) != 0 || !fd.Close())
-        return false;
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return false;
-    committed = true;
-    return true;
-}
-
 }  // namespace
 
 void ParseKernelRelease(const std::string& release, int& major, int& minor, uint32_t& patch)
@@ -281,51 +250,6 @@ bool AppendProtocolLog(const frmPanne& panne) noexcept
         return fd.Close();
     } catch (...) {
         return false;
-    }
-}
-
-void SaveProtocol(const frmPanne& panne, platform::Services& services) noexcept
-{
-    using platform::Answer;
-    using platform::Buttons;
-    using platform::Icon;
-    try {
-        const std::string text = BuildProtocol(panne) + "\r\n";
-        const std::string path = ProtocolPath(".ERR");
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 &&
-            services.MessageBox("Vorhandene Datei '" + path + "' überschreiben ?", "", Icon::None,
-                                Buttons::YesNo) != Answer::Yes)
-            return;
-        if (ReplaceFile(path, text))
-            services.MessageBox("Das Fehlerprotokoll wurde in die Datei '" + path +
-                                    "' geschrieben !",
-                                "", Icon::None);
-        else
-            services.MessageBox("Das Fehlerprotokoll konnte nicht in die Datei '" + path +
-                                    "' geschrieben werden !",
-                                "", Icon::Exclamation);
-    } catch (...) {
-        // The dialog stays usable; nothing of the failure being shown depends on this file.
-    }
-}
-
-void SendProtocol(const frmPanne& panne, platform::Services& services) noexcept
-{
-    try {
-        services.SetClipboardText(BuildProtocol(panne));
-        // Without a browser there is nothing to do; the text is on the clipboard anyway.
-        (void)services.ShellOpen(program::kHomePage);
-    } catch (...) {
-    }
-}
-
-void cmdProtocol_Click(const frmPanne& panne, int16_t index, platform::Services& services) noexcept
-{
-    switch (index) {
-    case 1: SaveProtocol(panne, services); break;
-    case 3: SendProtocol(panne, services); break;
-    default: break;
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The error protocol: a plain-text report of the failure in the dialog, appended to the log
-// file beside the program on every failure and, on request, saved or sent to the home page.
+// file beside the program on every failure. Saving and sending it belong to the dialog.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,9 +8,6 @@
 namespace stellmark {
 
 class frmPanne;
-namespace platform {
-class Services;
-}
 
 // What the protocol's system lines show. On Linux: the kernel's name, its release numbers and
 // the distribution's name in place of the service-pack text.
@@ -43,14 +40,5 @@ std::string ProtocolPath(const std::string& ending);
 // Appends the protocol and one more CR LF to the log file. A file that cannot be written
 // costs this entry only: nothing is thrown, and a partly written entry is taken back.
 bool AppendProtocolLog(const frmPanne& panne) noexcept;
-
-// "&Speichern": writes the ".ERR" file (asking before it replaces one) and says where.
-void SaveProtocol(const frmPanne& panne, platform::Services& services) noexcept;
-
-// "&WWW": the protocol onto the clipboard, then the home page opened.
-void SendProtocol(const frmPanne& panne, platform::Services& services) noexcept;
-
-// The protocol buttons: 1 saves, 3 sends, any other index only builds the text.
-void cmdProtocol_Click(const frmPanne& panne, int16_t index, platform::Services& services) noexcept;
 
 }  // namespace stellmark

@@ -11,6 +11,7 @@
 #include <QStylePainter>
 
 #include "Protocol.h"
+#include "ProtocolButtons.h"
 #include "Services.h"
 
 namespace stellmark {

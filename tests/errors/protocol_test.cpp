@@ -7,6 +7,7 @@
 #include "FakeServices.h"
 #include "Program.h"
 #include "Protocol.h"
+#include "ProtocolButtons.h"
 #include "TestSupport.h"
 
 using namespace stellmark;
