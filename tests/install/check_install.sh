@@ -21,8 +21,8 @@ grep -q "^Icon=$dest/Stellmark/stellmark.svg$" stellmark.desktop || fail "Icon-Z
 # Without data files: info still answers, the missing files are named once, the expert
 # action works, every other action refuses.
 head -c 1000 /dev/urandom > "$dest/any.bin"
-err=$(./stellmark-cli info "$dest/any.bin" 2>&1 >/dev/null)
-[ "$(grep -c 'konnten nicht gefunden werden!' <<<"$err")" = 1 ] || fail "Hinweis auf fehlende Datendateien: $err"
+err=$(./stellmark-cli info "$dest/any.bin" 2>&1 >/dev/null) && fail "info ohne Datendateien endet mit 0"
+[ "$(grep -c 'fehlen die Datendateien' <<<"$err")" = 1 ] || fail "Hinweis auf fehlende Datendateien: $err"
 ./stellmark-cli run "Experte - auszulesenden Bereich angeben" "$dest/any.bin" "$dest/part" --start 10 --end 0x20 2>/dev/null
 cmp "$dest/part" <(tail -c +11 "$dest/any.bin" | head -c 22) || fail "Expertenaktion falsch"
 if ./stellmark-cli run "1x extrahieren" "$dest/any.bin" "$dest/x" 2>/dev/null; then fail "ohne Datendateien nicht abgelehnt"; fi
