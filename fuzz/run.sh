@@ -2,7 +2,8 @@
 # Builds a fuzzer with clang's libFuzzer and sanitizers, then fuzzes for a few seconds.
 # Usage: fuzz/run.sh BUILD_DIR [SECONDS] [TARGET]
 #   TARGET inputs (default): expert input and output naming;
-#   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini with a fixed seed.
+#   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini with a fixed seed;
+#   TARGET cramfs: the CramFS check, from real file systems in fuzz/corpus/cramfs.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?build folder}/fuzz
@@ -14,15 +15,17 @@ case $target in
   inputs) sources+=("$src"/core/modMain.cpp "$src"/operations/Actions.cpp)
           includes+=(-I"$src"/core -I"$src"/operations) ;;
   ini) sources+=("$src"/files/{IniText,IniStore}.cpp) ;;
+  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck}.cpp)
+          includes+=(-I"$src"/core -I"$src"/operations) ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 sources+=("$src/fuzz/${target}_fuzz.cpp")
 program=$out/${target}_fuzz
 mkdir -p "$out"
 if [ ! -x "$program" ] ||
-   [ -n "$(find "${sources[@]}" "$src"/errors/*.h "$src"/files/*.h -newer "$program" | head -n 1)" ]; then
+   [ -n "$(find "${sources[@]}" "$src"/{errors,files,core,operations}/*.h -newer "$program" | head -n 1)" ]; then
   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    "${includes[@]}" "${sources[@]}" -o "$program"
+    "${includes[@]}" "${sources[@]}" -lz -o "$program"
 fi
 case $target in
   inputs)
@@ -38,4 +41,8 @@ case $target in
     if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
     "$program" -seed=1 -max_total_time="$seconds" -timeout=10 -max_len=4096 -artifact_prefix="$out/" \
       "$out/corpus-ini" "$src/fuzz/corpus/ini" 2>&1 | tail -n 3 ;;
+  cramfs)
+    mkdir -p "$out/corpus-cramfs"
+    "$program" -seed=1 -max_total_time="$seconds" -timeout=10 -max_len=16384 -artifact_prefix="$out/" \
+      "$out/corpus-cramfs" "$src/fuzz/corpus/cramfs" 2>&1 | tail -n 3 ;;
 esac
