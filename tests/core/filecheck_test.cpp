@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include "TestSupport.h"
 #include "modMain.h"
 
@@ -12,9 +10,8 @@ TEST(FileCheck, ListsTheMissingDataFilesBesideTheProgramInFixedOrder) {
     const std::vector<std::string> names = {"1zu2.dat", "2zu1.dat", "boot.dat"};
     test::TempDir work;
     test::InstallDataFiles(work.Path());  // the working folder does not count
-    char old[4096];
-    ASSERT_TRUE(::getcwd(old, sizeof old));
-    ASSERT_EQ(::chdir(work.Path().c_str()), 0);
+    test::ScopedWorkingFolder inWork(work.Path());
+    ASSERT_TRUE(inWork.Entered());
     for (int present = 0; present < 8; ++present) {
         test::ResetPanne();
         test::TempDir dir;
@@ -27,5 +24,4 @@ TEST(FileCheck, ListsTheMissingDataFilesBesideTheProgramInFixedOrder) {
         EXPECT_EQ(strFile1zu2 + "|" + strFile2zu1 + "|" + strFileBoot,
                   expected.empty() ? (dir / "1zu2.dat") + "|" + (dir / "2zu1.dat") + "|" + (dir / "boot.dat") : "||");
     }
-    ASSERT_EQ(::chdir(old), 0);
 }

@@ -24,14 +24,23 @@ protected:
     void SetUp() override
     {
         test::ResetPanne();
-        Panne().SetClock([] {
+        previousClock_ = Panne().SetClock([] {
             std::tm t {};
             t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
             return t;
         });
-        SetOsVersionSource([] { return OsVersion {"Linux", 6, 1, 0x10005, "Debian 12\0junk"s}; });
-        Panne().SetProtocolWriter(nullptr);
+        previousOs_ = SetOsVersionSource([] { return OsVersion {"Linux", 6, 1, 0x10005, "Debian 12\0junk"s}; });
+        previousWriter_ = Panne().SetProtocolWriter(nullptr);
     }
+    void TearDown() override
+    {
+        Panne().SetClock(previousClock_);
+        SetOsVersionSource(previousOs_);
+        Panne().SetProtocolWriter(previousWriter_);
+    }
+    std::function<std::tm()> previousClock_;
+    std::function<OsVersion()> previousOs_;
+    std::function<void(frmPanne&)> previousWriter_;
     static frmPanne& Panne() { return frmPanne::Instance(); }
     test::TempDir dir_;
     test::ScopedProgramFile program_ {dir_.Path()};
@@ -102,6 +111,7 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         int writes = 0;
         bool written = true;
         Panne().SetProtocolWriter([&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); });
+        test::Finally noWriter([] { Panne().SetProtocolWriter(nullptr); });
         test::ScriptedPresenter chooser({kNext});
         rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);

@@ -41,10 +41,15 @@ TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes) 
     // lead: data files in front; offset/length of the source for a class without boot loader
     struct Case { std::string_view action; std::string lead; int64_t offset, length; bool shift; int32_t built; };
     std::vector<Case> cases = {
-        {k1xOhne, data.f2zu1, B, 0x7C0000, true, 21},          {k2xOhne, data.f1zu2, B, 0x7C0000, true, 22},
-        {k1xMit, data.boot + data.f2zu1, B, 0x7C0000, true, 11}, {k2xMit, data.boot + data.f1zu2, B, 0x7C0000, true, 12},
-        {kBootExtract, "", 0, B, false, -1}, {kIdxfsExtract, "", B, 0x7C0000, true, -1},
-        {kRootExtract, "", B, 0x600000, true, -1}, {k1xExtract, "", 0, B, true, -1}, {k2xExtract, "", 0, B, true, -1},
+        {.action = k1xOhne, .lead = data.f2zu1, .offset = B, .length = 0x7C0000, .shift = true, .built = 21},
+        {.action = k2xOhne, .lead = data.f1zu2, .offset = B, .length = 0x7C0000, .shift = true, .built = 22},
+        {.action = k1xMit, .lead = data.boot + data.f2zu1, .offset = B, .length = 0x7C0000, .shift = true, .built = 11},
+        {.action = k2xMit, .lead = data.boot + data.f1zu2, .offset = B, .length = 0x7C0000, .shift = true, .built = 12},
+        {.action = kBootExtract, .lead = "", .offset = 0, .length = B, .shift = false, .built = -1},
+        {.action = kIdxfsExtract, .lead = "", .offset = B, .length = 0x7C0000, .shift = true, .built = -1},
+        {.action = kRootExtract, .lead = "", .offset = B, .length = 0x600000, .shift = true, .built = -1},
+        {.action = k1xExtract, .lead = "", .offset = 0, .length = B, .shift = true, .built = -1},
+        {.action = k2xExtract, .lead = "", .offset = 0, .length = B, .shift = true, .built = -1},
     };
     for (int cls : {11, 12, 21, 22}) {
         std::string source = test::ReadFile(images[cls]);
@@ -78,9 +83,8 @@ TEST_F(Execution, TheSourceIsNeverItsOwnOutput) {
     std::string src = images[21], before = test::ReadFile(src);
     ::symlink(src.c_str(), (dir / "link.img").c_str());
     ::link(src.c_str(), (dir / "hard.img").c_str());
-    char cwd[4096];
-    ASSERT_TRUE(::getcwd(cwd, sizeof cwd));
-    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    test::ScopedWorkingFolder inDir(dir.Path());
+    ASSERT_TRUE(inDir.Entered());
     for (const std::string& out : {src, std::string("images/demo_1x_ohne_bootloader.img"),
                                    std::string("./images/../images/demo_1x_ohne_bootloader.img"),
                                    dir / "link.img", dir / "hard.img", dir / "images//demo_1x_ohne_bootloader.img"}) {
@@ -88,7 +92,6 @@ TEST_F(Execution, TheSourceIsNeverItsOwnOutput) {
         EXPECT_EQ(std::tie(o.kind, o.message.icon, o.message.title), std::make_tuple(Outcome::Refused, Icon::Critical, std::string("Stellmark - Info"))) << out;
         EXPECT_EQ(o.message.text, "Das Image kann nicht in sich selbst gespeichert werden!\r\nBitte anderen Dateinamen angeben!\r\n");
     }
-    ASSERT_EQ(::chdir(cwd), 0);
     EXPECT_TRUE(test::ReadFile(src) == before);
 }
 

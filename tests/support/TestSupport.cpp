@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "Program.h"
 #include "modMain.h"
@@ -37,6 +38,19 @@ int16_t ScriptedPresenter::ShowModal(frmPanne& panne)
 
 ScopedExit::ScopedExit() : previous_(frmPanne::Instance().SetExit([this] { ++calls; })) {}
 ScopedExit::~ScopedExit() { frmPanne::Instance().SetExit(previous_); }
+
+ScopedWorkingFolder::ScopedWorkingFolder(const std::string& dir)
+{
+    std::error_code ec;
+    previous_ = std::filesystem::current_path(ec).string();
+    entered_ = !ec && ::chdir(dir.c_str()) == 0;
+}
+
+ScopedWorkingFolder::~ScopedWorkingFolder()
+{
+    if (entered_)
+        (void)!::chdir(previous_.c_str());
+}
 
 TempDir::TempDir()
 {

@@ -47,6 +47,30 @@ private:
     std::function<void()> previous_;
 };
 
+// Runs `undo` when the scope ends, however it ends: a failed assertion returns early too.
+class Finally {
+public:
+    explicit Finally(std::function<void()> undo) : undo_(std::move(undo)) {}
+    ~Finally() { undo_(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    std::function<void()> undo_;
+};
+
+// Works in `dir` while the object lives, then goes back.
+class ScopedWorkingFolder {
+public:
+    explicit ScopedWorkingFolder(const std::string& dir);
+    ~ScopedWorkingFolder();
+    bool Entered() const { return entered_; }
+
+private:
+    std::string previous_;
+    bool entered_ = false;
+};
+
 class TempDir {
 public:
     TempDir();
