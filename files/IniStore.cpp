@@ -2,10 +2,8 @@
 // host platform's profile functions (IniText.h): a write changes one line and keeps every other
 // byte of the file. Failures of the file itself are no errors here: a read that finds nothing
 // gives the empty text, a write that cannot be done gives 0.
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string_view>
 #include <system_error>
 
@@ -105,18 +103,6 @@ bool Storable(const std::string& section, const std::string& key, const std::str
     return value.empty() || FitsOneLine(value);
 }
 
-// A settings file kept elsewhere through a link stays linked: the new file replaces the target.
-std::string WriteTarget(const std::string& file)
-{
-    std::error_code ec;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec))) {
-        auto target = std::filesystem::canonical(file, ec);
-        if (!ec)
-            return target.string();
-    }
-    return file;
-}
-
 // The write of the platform's profile function. True on success.
 bool Write(const std::string& file, const std::string& section, const std::string& key,
            const std::string& value)
@@ -126,10 +112,9 @@ bool Write(const std::string& file, const std::string& section, const std::strin
                                                                     : Set;
     if (!Storable(section, key, change == Set ? value : std::string()))
         return false;
-    std::string target = WriteTarget(file);
     std::string before;
     // A file that stands there but cannot be read is never replaced by one without its contents.
-    const Source source = Load(target, before);
+    const Source source = Load(file, before);
     if (source == Source::Unreadable)
         return false;
 
@@ -143,23 +128,16 @@ bool Write(const std::string& file, const std::string& section, const std::strin
     if (!after || (source == Source::Read && *after == before))
         return true;
 
-    struct stat st {};
-    bool existed = ::stat(target.c_str(), &st) == 0;
-    // A file the user made read-only is left alone, as the platform does.
-    if (existed && ::access(target.c_str(), W_OK) != 0)
-        return false;
     try {
-        // Written beside the target and renamed over it: a crash never leaves half a file.
+        // Written beside the file and renamed over it: a crash never leaves half a file. The
+        // replaced file passes on its mode and owner; one the user made read-only is left alone.
         TempOutput out;
-        out.Create(target);
+        out.Create(file);
         out.WriteAt(0, after->data(), after->size());
-        if (existed)
-            ::chmod(out.TempPath().c_str(), st.st_mode & 07777);
-        out.Commit();
+        return out.Commit(Overwrite::Replace);
     } catch (const Failure&) {
         return false;
     }
-    return true;
 }
 
 }  // namespace
