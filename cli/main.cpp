@@ -59,6 +59,7 @@ const char* kUsageText =
     "  stellmark-cli cramfs DATEI\n"
     "      prüft eine CramFS-Datei gegen die Größe des Root-Bereichs\n"
     "  stellmark-cli --help\n"
+    "  stellmark-cli --version\n"
     "\n"
     "Die Datendateien 1zu2.dat, 2zu1.dat und boot.dat werden neben dem Programm gesucht\n"
     "oder im Ordner von --data-dir.\n"
@@ -214,6 +215,10 @@ int main(int argc, char** argv)
         std::cout << kUsageText;
         for (auto text : ops::kActionTexts)
             std::cout << "  " << text << "\n";
+        return kWritten;
+    }
+    if (args[0] == "--version") {
+        std::cout << "stellmark-cli " << program::kVersion << "\n";
         return kWritten;
     }
     const std::string command = args[0];

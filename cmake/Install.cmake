@@ -6,10 +6,8 @@ foreach(program stellmark stellmark-cli)
     install(TARGETS ${program} RUNTIME DESTINATION .)
   endif()
 endforeach()
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/liesmich.txt)
-  install(FILES ${CMAKE_SOURCE_DIR}/resources/liesmich.txt DESTINATION .)
-endif()
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/stellmark.svg DESTINATION .)
+install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/liesmich.txt ${CMAKE_SOURCE_DIR}/packaging/stellmark.svg
+        DESTINATION .)
 # The entry names the installed folder, known only when installing.
 install(CODE [[
   set(dir "${CMAKE_INSTALL_PREFIX}")

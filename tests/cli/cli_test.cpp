@@ -6,6 +6,7 @@
 
 #include "DemoImages.h"
 #include "Process.h"
+#include "StellmarkVersion.h"
 #include "TestSupport.h"
 #include "modMain.h"
 
@@ -34,7 +35,7 @@ protected:
 const std::string EX = "Experte - auszulesenden Bereich angeben";
 }  // namespace
 
-TEST_F(Cli, InfoCramfsHelpAndTheMissingDataFiles) {
+TEST_F(Cli, InfoCramfsHelpVersionAndTheMissingDataFiles) {
     auto r = Cmd({"info", images[21]});
     EXPECT_EQ(r.exitCode + r.err.size(), 0u);
     EXPECT_EQ(r.out, "1x ohne Bootloader\n0x007E0000 [8257536] Bytes\n2x ohne Bootloader erzeugen\n1x mit Bootloader erzeugen\n"
@@ -55,6 +56,8 @@ TEST_F(Cli, InfoCramfsHelpAndTheMissingDataFiles) {
     EXPECT_EQ(r.exitCode, 0);
     for (const char* text : {"1x ohne Bootloader erzeugen", "ppcboot einfügen", "root [CramFS] einfügen", "idxfs extrahieren"})
         EXPECT_NE(r.out.find(std::string("  ") + text + "\n"), std::string::npos) << text;
+    r = Cmd({"--version"});
+    EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, "0stellmark-cli " STELLMARK_VERSION "\n");
 }
 
 TEST_F(Cli, RefusalsWriteNothingAndSayWhy) {

@@ -13,6 +13,7 @@
 #include "ErrorDialog.h"
 #include "FakeServices.h"
 #include "Program.h"
+#include "StellmarkVersion.h"
 #include "Protocol.h"
 #include "TestSupport.h"
 
@@ -117,7 +118,7 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);  // the program's pointer
     WhileShown drive(dialog_, [&] {
-        EXPECT_EQ(dialog_.windowTitle(), "Stellmark  V0.1.1 - Fehlermeldung");
+        EXPECT_EQ(dialog_.windowTitle(), "Stellmark  V" STELLMARK_VERSION " - Fehlermeldung");
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         QTest::mouseClick(dialog_.cmdProtocol(3), Qt::LeftButton);
         QTest::keyClick(&dialog_, Qt::Key_S, Qt::AltModifier);  // its click follows an animation
