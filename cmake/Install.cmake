@@ -1,27 +1,32 @@
 # `cmake --install BUILD --prefix FOLDER` puts together a self-contained program folder: both
-# programs, the help text, the icon and a desktop entry that opens image files with the window
-# program. The placeholder data files stay out: a user brings the real ones.
+# programs, the help text, the icon, the file type of D-Box2 images and a desktop entry that
+# opens such images with the window program. The placeholder data files stay out: a user
+# brings the real ones.
 foreach(program stellmark stellmark-cli)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION .)
   endif()
 endforeach()
-install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/liesmich.txt ${CMAKE_SOURCE_DIR}/packaging/stellmark.svg
+install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/liesmich.txt
+              ${CMAKE_SOURCE_DIR}/packaging/stellmark.svg
+              ${CMAKE_SOURCE_DIR}/packaging/stellmark-dbox2-image.xml
         DESTINATION .)
-# The entry names the installed folder, known only when installing.
+
+# The entry names the installed folder, known only when installing. It is written then into the
+# build tree and installed from there like every other file, so that DESTDIR and the install
+# manifest apply to it as well.
+install(CODE "set(STELLMARK_VERSION \"${PROJECT_VERSION}\")
+set(STELLMARK_ENTRY_IN \"${CMAKE_SOURCE_DIR}/packaging/stellmark.desktop.in\")
+set(STELLMARK_ENTRY_STAGE \"${CMAKE_BINARY_DIR}/desktop-entry\")")
 install(CODE [[
-  set(dir "${CMAKE_INSTALL_PREFIX}")
-  file(WRITE "${dir}/stellmark.desktop"
-"[Desktop Entry]
-Type=Application
-Name=Stellmark
-GenericName=D-Box2-Image-Werkzeug
-Comment=Linux-Images auf der Basis 1.6 für die D-Box2 bearbeiten
-Exec=\"${dir}/stellmark\" %f
-Icon=${dir}/stellmark.svg
-Terminal=false
-Categories=Utility;
-MimeType=application/x-raw-disk-image;application/octet-stream;
-")
-  message(STATUS "Installing: ${dir}/stellmark.desktop")
+  set(STELLMARK_FOLDER "${CMAKE_INSTALL_PREFIX}")
+  # One staged file per folder: installs into different folders may run at the same time.
+  string(MD5 key "${STELLMARK_FOLDER}")
+  file(READ "${STELLMARK_ENTRY_IN}" entry)
+  string(CONFIGURE "${entry}" entry @ONLY)
+  file(WRITE "${STELLMARK_ENTRY_STAGE}/${key}/stellmark.desktop" "${entry}")
+  file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}" TYPE FILE
+       FILES "${STELLMARK_ENTRY_STAGE}/${key}/stellmark.desktop")
+  file(REMOVE_RECURSE "${STELLMARK_ENTRY_STAGE}/${key}")
 ]])
+
