@@ -30,3 +30,14 @@ install(CODE [[
   file(REMOVE_RECURSE "${STELLMARK_ENTRY_STAGE}/${key}")
 ]])
 
+# `cpack -G TGZ` packs the same folder as stellmark-VERSION-linux-x86_64.tar.gz, to be unpacked
+# anywhere; the desktop entry in it names a placeholder for that folder (see ReleaseArchive.cmake).
+set(CPACK_GENERATOR TGZ)
+set(CPACK_PACKAGE_NAME stellmark)
+set(CPACK_PACKAGE_VENDOR Stellmark)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+string(TOLOWER "${CMAKE_SYSTEM_NAME}" stellmark_system)
+set(CPACK_PACKAGE_FILE_NAME "stellmark-${PROJECT_VERSION}-${stellmark_system}-${CMAKE_SYSTEM_PROCESSOR}")
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/ReleaseArchive.cmake)
+include(CPack)
