@@ -509,8 +509,7 @@ int Dispatch()
     const std::string command = args.empty() ? "" : args[0];
     bool known = command == "info" || command == "run" || command == "cramfs";
     if (options.version) {
-        std::cout << kName << " " << program::kMajor << "." << program::kMinor << "."
-                  << program::kRevision << "\n";
+        std::cout << kName << " " << program::kVersion << "\n";
         return kOk;
     }
     // For the shell's completion: short name and full text of every action that can be offered.

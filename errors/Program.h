@@ -3,11 +3,12 @@
 // layer need them. Tests may point the program file elsewhere.
 #include <string>
 
+#include "StellmarkVersion.h"
+
 namespace stellmark::program {
 
-inline constexpr int kMajor = 0;
-inline constexpr int kMinor = 1;
-inline constexpr int kRevision = 1;
+// The version as CMakeLists.txt names it, "MAJOR.MINOR.PATCH".
+inline constexpr const char* kVersion = STELLMARK_VERSION;
 
 // The program's home page, opened by the link label and the error dialog.
 inline constexpr const char* kHomePage = "https://tafelrunde.example.org/";

@@ -70,8 +70,7 @@ int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktPro
     lblError_[2] = AktProc;
     lblError_[3] = std::to_string(f.Line());
     if (progInfo_.empty())
-        progInfo_ = program::BaseName() + "  V" + std::to_string(program::kMajor) + "." +
-                    std::to_string(program::kMinor) + "." + std::to_string(program::kRevision);
+        progInfo_ = program::BaseName() + "  V" + program::kVersion;
     caption_ = progInfo_ + " - Fehlermeldung";
     if (presenter_)
         presenter_->Prepare(*this, ContBits);

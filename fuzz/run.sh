@@ -1,48 +1,57 @@
 #!/usr/bin/env bash
-# Builds a fuzzer with clang's libFuzzer and sanitizers, then fuzzes for a few seconds.
-# Usage: fuzz/run.sh BUILD_DIR [SECONDS] [TARGET]
+# Builds a fuzzer with clang's libFuzzer and sanitizers, then fuzzes a fixed number of inputs
+# from a fixed seed and a fresh copy of its seed corpus, so that a failing run can be repeated
+# exactly with the same arguments.
+# Usage: fuzz/run.sh BUILD_DIR [TARGET] [RUNS] [SEED]   (SEED also from FUZZ_SEED; default 1)
 #   TARGET inputs (default): expert input and output naming;
-#   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini with a fixed seed;
+#   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini;
 #   TARGET cramfs: the CramFS check, from real file systems in fuzz/corpus/cramfs.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:?build folder}/fuzz
-seconds=${2:-5}
-target=${3:-inputs}
+build=${1:?build folder}
+target=${2:-inputs}
+runs=${3:-10000}
+seed=${4:-${FUZZ_SEED:-1}}
+out=$build/fuzz
+# libFuzzer takes seed 0 as "pick one at random".
+[[ $seed =~ ^[1-9][0-9]*$ ]] || { echo "FEHLER: SEED muss eine Zahl ab 1 sein" >&2; exit 2; }
 sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile}.cpp)
-includes=(-I"$src"/errors -I"$src"/files)
 case $target in
-  inputs) sources+=("$src"/core/modMain.cpp "$src"/operations/Actions.cpp)
-          includes+=(-I"$src"/core -I"$src"/operations) ;;
-  ini) sources+=("$src"/files/{IniText,IniStore}.cpp) ;;
-  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck}.cpp)
-          includes+=(-I"$src"/core -I"$src"/operations) ;;
-  *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
+  inputs) sources+=("$src"/core/modMain.cpp "$src"/operations/Actions.cpp); max_len=256 ;;
+  ini) sources+=("$src"/files/{IniText,IniStore}.cpp); max_len=4096 ;;
+  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck}.cpp); max_len=16384 ;;
+  *) echo "FEHLER: unbekanntes Ziel '$target' (inputs, ini, cramfs)" >&2; exit 2 ;;
 esac
 sources+=("$src/fuzz/${target}_fuzz.cpp")
 program=$out/${target}_fuzz
 mkdir -p "$out"
 if [ ! -x "$program" ] ||
-   [ -n "$(find "${sources[@]}" "$src"/{errors,files,core,operations}/*.h -newer "$program" | head -n 1)" ]; then
+   [ -n "$(find "${sources[@]}" "$src"/{errors,files,core,operations}/*.h "$build"/generated/*.h \
+             -newer "$program" 2>/dev/null | head -n 1)" ]; then
   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    "${includes[@]}" "${sources[@]}" -lz -o "$program"
+    -I"$src"/errors -I"$src"/files -I"$src"/core -I"$src"/operations -I"$build"/generated \
+    "${sources[@]}" -lz -o "$program"
 fi
-case $target in
-  inputs)
-    mkdir -p "$out/corpus"
-    for seed in "0x20000" "0x7E0000" "131072" " 42 " "2.5" "&h20000" "0XFF" "/x/base_2x.img" "a.b.c" "2x_and_2x"; do
-      printf '%s' "$seed" > "$out/corpus/$(printf '%s' "$seed" | md5sum | cut -c1-16)"
-    done
-    "$program" -max_total_time="$seconds" -max_len=256 "$out/corpus" 2>&1 | tail -n 3 ;;
-  ini)
-    # New finds and crashes go to the build folder; the corpus in the repository is only read.
-    # The scratch file lies in memory where there is such a folder: no waits for the disk.
-    mkdir -p "$out/corpus-ini"
-    if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-    "$program" -seed=1 -max_total_time="$seconds" -timeout=10 -max_len=4096 -artifact_prefix="$out/" \
-      "$out/corpus-ini" "$src/fuzz/corpus/ini" 2>&1 | tail -n 3 ;;
-  cramfs)
-    mkdir -p "$out/corpus-cramfs"
-    "$program" -seed=1 -max_total_time="$seconds" -timeout=10 -max_len=16384 -artifact_prefix="$out/" \
-      "$out/corpus-cramfs" "$src/fuzz/corpus/cramfs" 2>&1 | tail -n 3 ;;
-esac
+# libFuzzer adds what it finds to the corpus folder: start from the seeds alone every time.
+corpus=$out/corpus-$target
+rm -rf "$corpus" && mkdir "$corpus"
+if [ "$target" = inputs ]; then
+  for input in "0x20000" "0x7E0000" "131072" " 42 " "2.5" "&h20000" "0XFF" "/x/base_2x.img" "a.b.c" "2x_and_2x"; do
+    printf '%s' "$input" > "$corpus/$(printf '%s' "$input" | md5sum | cut -c1-16)"
+  done
+else
+  cp "$src/fuzz/corpus/$target"/* "$corpus/"
+fi
+# The settings fuzzer writes a scratch file per input: in memory where there is such a folder.
+if [ "$target" = ini ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+echo "Fuzzer $target: $runs Eingaben ab Startwert $seed (wiederholen: fuzz/run.sh BUILD $target $runs $seed)"
+# Two things would still make a seed's run differ from one start to the next: mutations guided
+# by recorded comparisons, whose table is indexed by code addresses that change with address
+# space randomisation, and re-reading the corpus folder on a wall-clock interval. Both are off.
+if "$program" -seed="$seed" -runs="$runs" -max_len="$max_len" -timeout=10 -use_cmp=0 -reload=0 \
+     -artifact_prefix="$out/$target-" "$corpus" >"$out/$target.log" 2>&1; then
+  tail -n 1 "$out/$target.log"
+else
+  cat "$out/$target.log"
+  exit 1
+fi

@@ -387,10 +387,7 @@ void frmMain::Form_Load()
 
         MakeSettings();
         AdvancedSettings();
-        lblVersion->setText(QStringLiteral("V %1.%2.%3")
-                                .arg(program::kMajor)
-                                .arg(program::kMinor)
-                                .arg(program::kRevision));
+        lblVersion->setText(QStringLiteral("V ") + QString::fromUtf8(program::kVersion));
     });
 }
 

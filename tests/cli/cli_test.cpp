@@ -13,6 +13,7 @@
 
 #include "DemoImages.h"
 #include "Process.h"
+#include "StellmarkVersion.h"
 #include "TestSupport.h"
 
 using namespace stellmark;
@@ -106,7 +107,7 @@ TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
         {.args = {"-h", "run"}, .code = 0, .out = "Aufruf: stellmark-cli run"},
         {.args = {"cramfs", "-h"}, .code = 0, .out = "Aufruf: stellmark-cli cramfs"},
         {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
-        {.args = {"--version"}, .code = 0, .out = "stellmark-cli 0.1.1\n"},
+        {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
         {.args = {"info", I, "--frob"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
         {.args = {"info", I, "--frob=1"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
         {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},

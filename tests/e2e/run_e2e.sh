@@ -11,6 +11,9 @@ set -uo pipefail
 
 CASE=${1:?Fall fehlt (aktion|fehler)}
 BIN=${2:?Programmordner fehlt}
+# The version as the build's generated header states it.
+VERSION=$(sed -n 's/^#define STELLMARK_VERSION "\(.*\)"$/\1/p' "${STELLMARK_VERSION_HEADER:?}")
+[ -n "$VERSION" ] || { echo "FEHLER: keine Version in $STELLMARK_VERSION_HEADER"; exit 1; }
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool ist nicht installiert"; exit 77; }
 done
@@ -283,7 +286,7 @@ check_ept() {
   while [ "$i" -lt "${#L[@]}" ]; do
     n=$((n + 1))
     is "$SEP"; is "F E H L E R P R O T O K O L L vom Pannenbuch"; is "$SEP"
-    is "stellmark  V0.1.1 - Fehlermeldung"; is "$SEP"
+    is "stellmark  V$VERSION - Fehlermeldung"; is "$SEP"
     is "FEHLERBESCHREIBUNG:"
     is "${IND}Fehler-Nr:${TAB}53 (Datei nicht gefunden)"
     like "^${IND}Modul:${TAB}[A-Za-z]+$"

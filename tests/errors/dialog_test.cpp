@@ -13,6 +13,7 @@
 #include "ErrorDialog.h"
 #include "FakeServices.h"
 #include "Program.h"
+#include "StellmarkVersion.h"
 #include "Protocol.h"
 #include "TestSupport.h"
 
@@ -64,6 +65,13 @@ protected:
             return t;
         });
         frmPanne::Instance().SetPresenter(&dialog_);
+        // The protocol is built twice, by the dialog and for the expectation; on the real clock
+        // the two may fall into different seconds.
+        previousClock_ = frmPanne::Instance().SetClock([] {
+            std::tm t {};
+            t.tm_year = 124, t.tm_mon = 6, t.tm_mday = 3, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
+            return t;
+        });
     }
     void TearDown() override { frmPanne::Instance().SetClock(previousClock_); }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
@@ -126,7 +134,7 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);  // the program's pointer
     WhileShown drive(dialog_, [&] {
-        EXPECT_EQ(dialog_.windowTitle(), "Stellmark  V0.1.1 - Fehlermeldung");
+        EXPECT_EQ(dialog_.windowTitle(), "Stellmark  V" STELLMARK_VERSION " - Fehlermeldung");
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         QTest::mouseClick(dialog_.cmdProtocol(3), Qt::LeftButton);
         QTest::keyClick(&dialog_, Qt::Key_S, Qt::AltModifier);  // its click follows an animation

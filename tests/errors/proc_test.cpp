@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Program.h"
+#include "StellmarkVersion.h"
 #include "Proc.h"
 #include "TestSupport.h"
 
@@ -62,7 +63,7 @@ TEST(Handler, TheDialogIsGivenNumberDescriptionModuleProcedureAndLine) {
     EXPECT_EQ(std::vector<std::string>({d.number, d.module, d.proc, d.line, std::to_string(d.contBits)}),
               std::vector<std::string>({"53 (Datei nicht gefunden)", "modMain", "GetImageSize", std::to_string(line), "255"}));
     auto& panne = frmPanne::Instance();
-    std::string info = program::BaseName() + "  V0.1.1";
+    std::string info = program::BaseName() + "  V" STELLMARK_VERSION;
     EXPECT_EQ(panne.ProgInfo() + "|" + panne.Caption(), info + "|" + info + " - Fehlermeldung");
     EXPECT_EQ(panne.ContinueChoice(), kLeave);
 }

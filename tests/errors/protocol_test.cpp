@@ -6,6 +6,7 @@
 
 #include "FakeServices.h"
 #include "Program.h"
+#include "StellmarkVersion.h"
 #include "Protocol.h"
 #include "ProtocolButtons.h"
 #include "TestSupport.h"
@@ -66,7 +67,7 @@ TEST_F(ProtocolTest, WholeTextForAnEmptyAndAFullTraceListEachAppendedToTheLog)
         Panne().OnError("modMain", "GetImageSize");
         const std::string text =
             kSep + "F E H L E R P R O T O K O L L vom Pannenbuch\r\n" + kSep +
-            "Stellmark  V0.1.1 - Fehlermeldung\r\n" + kSep + "FEHLERBESCHREIBUNG:\r\n" + kInd +
+            "Stellmark  V" STELLMARK_VERSION " - Fehlermeldung\r\n" + kSep + "FEHLERBESCHREIBUNG:\r\n" + kInd +
             "Fehler-Nr:\t53 (Datei nicht gefunden)\r\n" + kInd + "Modul:\tmodMain\r\n" + kInd +
             "Prozedur:\tGetImageSize\r\n" + kInd + "Zeilen-Nr.:\t12\r\n" + kInd +
             "Datum/Uhrzeit:\t03-07-2024 / 09:05:01\r\n" + kSep + "CALLSTACK:\r\n" + stack + kSep +

@@ -1,30 +1,36 @@
 #!/usr/bin/env bash
-# Installs into a fresh folder and checks that it is a program folder a user can start from:
-# both programs, help, icon and desktop entry, and no placeholder data files, so that the
+# Installs through DESTDIR into a fresh folder and checks that it is a program folder a user can
+# start from: both programs, help, icon, file type and desktop entry; every file written lies
+# under DESTDIR and is named in the install manifest; no placeholder data files, so that the
 # command-line tool meets a new user with the missing-files message.
+# Usage: check_install.sh BUILD_DIR VERSION_HEADER
 set -euo pipefail
 build=${1:?build folder}
-dest=$(mktemp -d)
-trap 'rm -rf "$dest"' EXIT
-cmake --install "$build" --prefix "$dest/Stellmark" >/dev/null
-cd "$dest/Stellmark"
-fail() { echo "FEHLER: $*" >&2; exit 1; }
-for f in stellmark stellmark-cli liesmich.txt stellmark.svg stellmark.desktop; do
-  [ -e "$f" ] || fail "$f fehlt"
-done
-[ -x stellmark ] && [ -x stellmark-cli ] || fail "Programme nicht ausführbar"
-ls ./*.dat >/dev/null 2>&1 && fail "Platzhalter-Datendateien wurden installiert"
-grep -qx "Exec=\"$dest/Stellmark/stellmark\" %f" stellmark.desktop || fail "Exec-Zeile falsch"
-grep -q "^MimeType=.*application/x-raw-disk-image" stellmark.desktop || fail "MimeType fehlt"
-grep -q "^Icon=$dest/Stellmark/stellmark.svg$" stellmark.desktop || fail "Icon-Zeile falsch"
+. "$(dirname "$0")/common.sh"
+version=$(version_from "${2:?version header}")
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/Stellmark stage=$tmp/stage
+DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >/dev/null
+[ ! -e "$prefix" ] || fail "an DESTDIR vorbei nach $prefix installiert"
+# The manifest names the installed paths, without DESTDIR.
+diff <(sed 's|/\./|/|g' "$build/install_manifest.txt" | sort) <(cd "$stage" && find . ! -type d | sed 's|^\.||' | sort) ||
+  fail "install_manifest.txt nennt nicht genau die geschriebenen Dateien"
+
+dir=$stage$prefix
+check_folder "$dir" "$version" "$tmp"
+# The entry names where the folder will be, not where DESTDIR put it.
+grep -qx "Exec=\"$prefix/stellmark\" %f" "$dir/stellmark.desktop" || fail "Exec-Zeile falsch"
+grep -qx "Icon=$prefix/stellmark.svg" "$dir/stellmark.desktop" || fail "Icon-Zeile falsch"
 
 # Without data files: info still answers, the missing files are named once, the expert
 # action works, every other action refuses.
-head -c 1000 /dev/urandom > "$dest/any.bin"
-err=$(./stellmark-cli info "$dest/any.bin" 2>&1 >/dev/null) && fail "info ohne Datendateien endet mit 0"
+cd "$dir"
+head -c 1000 /dev/urandom > "$tmp/any.bin"
+err=$(./stellmark-cli info "$tmp/any.bin" 2>&1 >/dev/null) && fail "info ohne Datendateien endet mit 0"
 [ "$(grep -c 'fehlen die Datendateien' <<<"$err")" = 1 ] || fail "Hinweis auf fehlende Datendateien: $err"
-./stellmark-cli run "Experte - auszulesenden Bereich angeben" "$dest/any.bin" "$dest/part" --start 10 --end 0x20 2>/dev/null
-cmp "$dest/part" <(tail -c +11 "$dest/any.bin" | head -c 22) || fail "Expertenaktion falsch"
-if ./stellmark-cli run "1x extrahieren" "$dest/any.bin" "$dest/x" 2>/dev/null; then fail "ohne Datendateien nicht abgelehnt"; fi
-[ ! -e "$dest/x" ] || fail "Ausgabe trotz Ablehnung"
+./stellmark-cli run "Experte - auszulesenden Bereich angeben" "$tmp/any.bin" "$tmp/part" --start 10 --end 0x20 >/dev/null 2>&1
+cmp "$tmp/part" <(tail -c +11 "$tmp/any.bin" | head -c 22) || fail "Expertenaktion falsch"
+if ./stellmark-cli run "1x extrahieren" "$tmp/any.bin" "$tmp/x" 2>/dev/null; then fail "ohne Datendateien nicht abgelehnt"; fi
+[ ! -e "$tmp/x" ] || fail "Ausgabe trotz Ablehnung"
 echo "Installation in Ordnung"

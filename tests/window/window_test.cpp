@@ -18,6 +18,7 @@
 
 #include "InstanceLock.h"
 #include "Services.h"
+#include "StellmarkVersion.h"
 #include "TestSupport.h"
 #include "frmMain.h"
 #include "wsFiles.h"
@@ -184,7 +185,7 @@ TEST_F(Lifecycle, StoredSettingsAreRestored)
         for (const auto& call : presenter.calls)
             failures += call.proc + " " + call.number.substr(0, call.number.find(' ')) + ";";
         EXPECT_EQ(failures, c.failure ? "Form_Load " + std::to_string(c.failure) + ";" : "");
-        EXPECT_EQ(f.lblVersion->text() == "V 0.1.1", c.failure == 0);  // loaded to the end
+        EXPECT_EQ(f.lblVersion->text() == "V " STELLMARK_VERSION, c.failure == 0);  // loaded to the end
         // The user's click counts after any load; a greyed box turns two-state, unchecked.
         QTest::mouseClick(f.Check1, Qt::LeftButton);
         EXPECT_EQ(f.UseOnlyValidImages(), c.value == 0 ? 1 : 0);
