@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <set>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -131,6 +132,7 @@ protected:
     std::filesystem::path previousDir = std::filesystem::current_path();
 };
 
+using Layout = WindowTest;
 using Lifecycle = WindowTest;
 using Selection = WindowTest;
 using Start = WindowTest;
@@ -138,6 +140,64 @@ using Pointer = WindowTest;
 
 const char* const kExpert = "Experte - auszulesenden Bereich angeben";
 const char* const kInsert = "root [CramFS] einfügen";
+
+// ---------------------------------------------------------------------------------------------
+// The layout: every control where the inventory of the window puts it
+
+TEST_F(Layout, EveryControlSitsWhereTheInventoryPutsIt)
+{
+    struct Place {
+        const char* control;
+        QRect at;  // left, top, width, height in pixels of the window or of frmExperte
+        bool inExpertFrame = false;
+    };
+    const std::vector<Place> inventory = {
+        {"Label2", {44, 4, 289, 57}},           {"Label1", {48, 8, 293, 49}},
+        {"Label3", {16, 0, 377, 25}},           {"cmdMin", {356, 16, 17, 17}},
+        {"cmdExit", {376, 16, 17, 17}},         {"Picture1", {388, -12, 21, 21}},
+        {"lblVersion", {352, 48, 43, 13}},      {"Check1", {32, 60, 181, 17}},
+        {"cmdFileOpen", {4, 80, 21, 17}},       {"txtFile", {32, 80, 361, 17}},
+        {"Label5", {0, 100, 29, 17}},           {"lblInfo", {32, 100, 361, 17}},
+        {"Label4", {16, 128, 57, 17}},          {"Combo1", {76, 124, 253, 21}},
+        {"cmdStart", {336, 124, 57, 21}},       {"Command2", {336, 148, 57, 21}},
+        {"frmExperte", {32, 152, 297, 133}},    {"Label9", {12, 4, 221, 17}, true},
+        {"Label10", {12, 20, 281, 17}, true},
+        // Drawn 113 wide; the Liberation face runs wider than the bitmap font it replaces, and
+        // the room up to lblImageSize is free.
+        {"Label11", {12, 40, 127, 17}, true},   {"lblImageSize", {140, 40, 153, 17}, true},
+        {"Label13", {12, 64, 33, 17}, true},    {"txtStart", {44, 64, 97, 17}, true},
+        {"Label14", {156, 64, 33, 17}, true},   {"txtEnde", {188, 64, 97, 17}, true},
+        {"Label12", {12, 92, 261, 37}, true},   {"Label17", {32, 156, 293, 17}},
+        {"cmdFileCramfs", {4, 176, 21, 17}},    {"txtCramfs", {32, 176, 361, 17}},
+        {"Label16", {0, 196, 29, 17}},          {"lblCramfsInfo", {32, 196, 361, 17}},
+        {"Label6", {8, 288, 309, 17}},          {"cmdEnde", {336, 292, 57, 21}},
+        {"Label8", {8, 300, 109, 17}},          {"Label7", {112, 300, 207, 13}},
+    };
+    auto text = [](const QRect& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) +
+               "x" + std::to_string(r.height());
+    };
+    frmMain& f = Load();
+    EXPECT_EQ(f.size(), QSize(398, 318));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+    std::set<std::string> placed;
+    for (const Place& c : inventory) {
+        SCOPED_TRACE(c.control);
+        auto* w = f.findChild<QWidget*>(c.control);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->parentWidget(), c.inExpertFrame ? static_cast<QWidget*>(f.frmExperte) : &f);
+        EXPECT_EQ(text(w->geometry()), text(c.at));
+        placed.insert(c.control);
+    }
+    // Nothing on the window that the inventory does not place (Qt's own parts aside).
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        const std::string name = w->objectName().toStdString();
+        const bool own = w->parentWidget() == &f || w->parentWidget() == f.frmExperte;
+        if (own && !name.starts_with("qt_") && name != "FocusMark") {
+            EXPECT_TRUE(placed.count(name)) << "not in the inventory: " << name;
+        }
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and shutdown
