@@ -96,6 +96,49 @@ TEST_F(DialogTest, SizeAndTheContinueButtonsOfTheSetBits)
     }
 }
 
+TEST_F(DialogTest, FramesLabelsAndButtonsSitAtTheirTwipsWithTheProtocolsCaptions)
+{
+    struct Place {
+        const char* control;
+        QRect twips;  // relative to the dialog for a frame, else to the frame
+        const char* caption = nullptr;  // title or text, where the protocol names it too
+    };
+    const std::vector<Place> design = {
+        {"framComment", {0, 0, 7215, 975}},
+        {"lblComment", {120, 120, 6975, 735}},
+        {"framFehler", {0, 975, 7215, 1575}, frmPanne::kFramFehlerCaption},
+        {"Label1", {120, 240, 780, 1095}},
+        {"lblErrTitel0", {960, 240, 975, 255}, frmPanne::lblErrTitel[0]},
+        {"lblErrTitel1", {960, 720, 975, 255}, frmPanne::lblErrTitel[1]},
+        {"lblErrTitel2", {960, 960, 975, 255}, frmPanne::lblErrTitel[2]},
+        {"lblErrTitel3", {960, 1200, 975, 255}, frmPanne::lblErrTitel[3]},
+        {"lblError0", {2040, 240, 5085, 495}},
+        {"lblError1", {2040, 720, 5085, 255}},
+        {"lblError2", {2040, 960, 5085, 255}},
+        {"lblError3", {2040, 1200, 5085, 255}},
+        {"framProtocol", {0, 2550, 7215, 735}},
+        {"cmdProtocol1", {2040, 240, 1335, 375}},
+        {"cmdProtocol3", {5640, 240, 1335, 375}},
+        {"framCallStack", {0, 3285, 7215, 1695}, frmPanne::kFramCallStackCaption},
+        {"lstCallStack", {120, 240, 6975, 1395}},
+        {"framContinue", {0, 4980, 7215, 855}},
+    };
+    dialog_.Prepare(frmPanne::Instance(), 255);
+    for (const Place& c : design) {
+        SCOPED_TRACE(c.control);
+        auto* w = dialog_.findChild<QWidget*>(c.control);
+        ASSERT_NE(w, nullptr);
+        const QRect& t = c.twips;
+        auto* frame = qobject_cast<QGroupBox*>(w);
+        // A frame's height is what remains to the next one, so the stack adds up exactly.
+        const int height = frame ? Px(t.y() + t.height()) - Px(t.y()) : Px(t.height());
+        EXPECT_EQ(w->geometry(), QRect(Px(t.x()), Px(t.y()), Px(t.width()), height));
+        if (!c.caption)
+            continue;
+        EXPECT_EQ((frame ? frame->title() : static_cast<QLabel*>(w)->text()).toStdString(), c.caption);
+    }
+}
+
 TEST_F(DialogTest, ShowModalReturnsTheButtonPressedWhileEscapeAndCloseChooseNothing)
 {
     struct Case {
