@@ -133,6 +133,7 @@ protected:
 };
 
 using Layout = WindowTest;
+using Look = WindowTest;
 using Lifecycle = WindowTest;
 using Selection = WindowTest;
 using Start = WindowTest;
@@ -195,6 +196,60 @@ TEST_F(Layout, EveryControlSitsWhereTheInventoryPutsIt)
         const bool own = w->parentWidget() == &f || w->parentWidget() == f.frmExperte;
         if (own && !name.starts_with("qt_") && name != "FocusMark") {
             EXPECT_TRUE(placed.count(name)) << "not in the inventory: " << name;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// How the controls look: disabled ones greyed
+
+// The darkest pixel of `area` in a rendering of `w`: the ink of its caption or glyph.
+QColor Darkest(QWidget* w, const QRect& area)
+{
+    const QImage image = w->grab().toImage();
+    QColor darkest = Qt::white;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (QColor c = image.pixelColor(x, y); c.lightness() < darkest.lightness())
+                darkest = c;
+    return darkest;
+}
+
+TEST_F(Look, StartAndTheListAreGreyedWhileDisabledAndKeepTheirColoursWhenEnabled)
+{
+    struct State {
+        const char* name;
+        int imageClass;  // -1: no file picked; 0: a text file
+        bool enabled;
+    };
+    const State states[] = {
+        {.name = "first screen", .imageClass = -1, .enabled = false},
+        {.name = "valid image", .imageClass = 22, .enabled = true},
+        {.name = "invalid file", .imageClass = 0, .enabled = false},
+    };
+    frmMain& f = Load();
+    for (const State& s : states) {
+        SCOPED_TRACE(s.name);
+        if (s.imageClass >= 0)
+            Choose(MakeImage(work / std::to_string(s.imageClass), s.imageClass));
+        ASSERT_EQ(f.cmdStart->isEnabled(), s.enabled);
+        ASSERT_EQ(f.Combo1->isEnabled(), s.enabled);
+        // The caption "Start" in the middle of the button; the list's face left of its arrow.
+        const QColor ink = Darkest(f.cmdStart, f.cmdStart->rect().adjusted(12, 4, -12, -4));
+        const QColor face = f.Combo1->grab().toImage().pixelColor(f.Combo1->width() - 40, f.Combo1->height() / 2);
+        const QColor arrow = Darkest(f.Combo1, QRect(f.Combo1->width() - 20, 4, 16, 13));
+        SCOPED_TRACE("ink " + ink.name().toStdString() + ", face " + face.name().toStdString() +
+                     ", arrow " + arrow.name().toStdString());
+        if (s.enabled) {
+            EXPECT_LT(ink.lightness(), 64);                // a black caption
+            EXPECT_GE(face.blue() - face.red(), 16);       // on light blue
+            EXPECT_LT(arrow.lightness(), 110);
+        } else {
+            EXPECT_GE(ink.lightness(), 96);                // a grey caption, neither black
+            EXPECT_LE(ink.lightness(), 192);               // nor lost in the face
+            EXPECT_LE(std::abs(ink.blue() - ink.red()), 16);
+            EXPECT_LE(face.blue() - face.red(), 8);        // on a grey face
+            EXPECT_GE(arrow.lightness(), 128);
         }
     }
 }
