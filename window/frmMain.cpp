@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -26,6 +27,7 @@
 #include "Actions.h"
 #include "Artwork.h"
 #include "DesignFonts.h"
+#include "FocusMark.h"
 #include "InstanceLock.h"
 #include "Numeric.h"
 #include "Proc.h"
@@ -116,6 +118,12 @@ constexpr MouseDownHandler kMouseDown[] = {
      "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
      "As Single)"},
 };
+
+bool IsActivationKey(const QKeyEvent* key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 }  // namespace
 
 frmMain::frmMain(platform::InstanceLock* lock, QWidget* parent)
@@ -164,10 +172,13 @@ void frmMain::CompleteControls()
         b->setIcon(folder);
 
     // Presses on labels and the frame are routed here: some drag the window, the rest stay
-    // where they are.
+    // where they are. Return on a button presses it, as Space does.
     for (QLabel* l : findChildren<QLabel*>())
         l->installEventFilter(this);
     frmExperte->installEventFilter(this);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->installEventFilter(this);
+    new window::FocusMark(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -186,6 +197,10 @@ void frmMain::CompleteControls()
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     Timer1->start();
+
+    // The focus starts where it marks nothing, as after a pick: Return presses no button the
+    // user has not chosen, and the first Tab goes to the first control.
+    Picture1->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -694,8 +709,23 @@ void frmMain::mouseReleaseEvent(QMouseEvent* event)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
+    if (type == QEvent::KeyPress) {
+        // Return presses the focused button as Space does; either presses the link as a click.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && IsActivationKey(key)) {
+            button->click();
+            return true;
+        }
+        const bool space = key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier;
+        if (watched == Label7 && (IsActivationKey(key) || space)) {
+            Label7_Click();
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-    if (!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    if ((!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) ||
+        qobject_cast<QPushButton*>(watched))
         return QWidget::eventFilter(watched, event);
     auto* me = static_cast<QMouseEvent*>(event);
     const int16_t button = ButtonCode(me->button());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -60,6 +61,10 @@ ErrorDialog::ErrorDialog(std::function<platform::Services&()> services)
     for (QWidget* w : cmdContinue_)
         w->hide();
 
+    // No button is the dialog's default (the layout file turns that off), so Return presses
+    // only the button that has the focus, as Space does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->installEventFilter(this);
     for (int i : {1, 3})
         connect(cmdProtocol_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { cmdProtocol_Click(static_cast<int16_t>(i)); });
@@ -166,6 +171,9 @@ int16_t ErrorDialog::ShowModal(frmPanne& panne)
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
     } restore;
+    // The focus starts in the trace list, where Return presses nothing: no key writes a
+    // protocol file or goes on before the user has chosen a button.
+    lstCallStack_->setFocus();
     exec();
     // The wait can end without a press only when the application itself goes away.
     return chosen_ ? continueChoice_ : static_cast<int16_t>(kLeave);
@@ -192,6 +200,19 @@ bool ErrorDialog::AnyChoiceShown() const
         if (!b->isHidden())
             return true;
     return false;
+}
+
+bool ErrorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 // The window's close command and Escape choose nothing while a continue button is offered:

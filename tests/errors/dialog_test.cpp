@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -162,6 +163,50 @@ TEST_F(DialogTest, ShowModalReturnsTheButtonPressedWhileEscapeAndCloseChooseNoth
         });
         EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
         EXPECT_TRUE(drive.ran);
+    }
+}
+
+TEST_F(DialogTest, OpensWithTheFocusInTheListWhereReturnPressesNothingAndKeysPressTheFocusedButton)
+{
+    using Keys = std::vector<Qt::Key>;  // typed in turn into whatever has the focus
+    struct Case {
+        const char* name;
+        int16_t bits;
+        Keys keys;
+        int16_t result;
+        std::vector<std::string> calls;  // of the services after the beep, their beginnings
+    };
+    const std::string www = "open "s + program::kHomePage;
+    const std::vector<Case> cases = {
+        {.name = "Return, then Tab to the first choice and Return", .bits = 255,
+         .keys = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Return}, .result = 0, .calls = {}},
+        {.name = "Tab past a hidden button, Space", .bits = 5,
+         .keys = {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space}, .result = 2, .calls = {}},
+        {.name = "back to the WWW button, Return, round to the last choice", .bits = 255,
+         .keys = {Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Backtab, Qt::Key_Backtab, Qt::Key_Enter},
+         .result = 3, .calls = {"clip ", www}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        services_.calls.clear();
+        WhileShown drive(dialog_, [&] {
+            // The focus the dialog gives on activation; the offscreen platform does not always
+            // activate a dialog shown again, so the test does.
+            EXPECT_EQ(dialog_.focusWidget(), dialog_.lstCallStack());
+            QApplication::setActiveWindow(&dialog_);
+            EXPECT_EQ(QApplication::focusWidget(), dialog_.lstCallStack());
+            for (Qt::Key key : c.keys) {
+                ASSERT_TRUE(dialog_.isVisible()) << "chosen before the last key";
+                QTest::keyClick(QApplication::focusWidget(), key);
+            }
+        });
+        EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
+        EXPECT_TRUE(drive.ran);
+        // No protocol file saved on the way.
+        ASSERT_EQ(services_.calls.size(), c.calls.size() + 1);
+        EXPECT_EQ(services_.calls[0], "beep");
+        for (std::size_t i = 0; i < c.calls.size(); ++i)
+            EXPECT_TRUE(services_.calls[i + 1].starts_with(c.calls[i])) << services_.calls[i + 1];
     }
 }
 

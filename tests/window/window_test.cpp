@@ -2,6 +2,7 @@
 // folder, data files and INI file lie in a temporary folder; file dialogs are answered from a
 // script, message boxes and error dialogs recorded instead of shown; the watchdog of the
 // test program's main fails a test that leaves a real dialog open.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
@@ -17,7 +18,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "FocusMark.h"
 #include "InstanceLock.h"
+#include "Program.h"
 #include "Services.h"
 #include "TestSupport.h"
 #include "frmMain.h"
@@ -45,10 +48,15 @@ public:
     }
     Answer OpenFile(const Request& r) override { return Ask(r); }
     Answer SaveFile(const Request& r) override { return Ask(r); }
-    bool ShellOpen(const std::string&) override { return false; }
+    bool ShellOpen(const std::string& target) override
+    {
+        opened.push_back(target);
+        return false;
+    }
     void SetClipboardText(const std::string&) override {}
     void Beep() override {}
     bool Acquire() override { return !another; }
+    std::vector<std::string> opened;  // what the shell was asked to open
     Answer Ask(const Request& r)
     {
         asked.push_back(r);
@@ -138,6 +146,7 @@ using Lifecycle = WindowTest;
 using Selection = WindowTest;
 using Start = WindowTest;
 using Pointer = WindowTest;
+using Keyboard = WindowTest;
 
 const char* const kExpert = "Experte - auszulesenden Bereich angeben";
 const char* const kInsert = "root [CramFS] einfügen";
@@ -621,6 +630,134 @@ TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
         QCursor::setPos(0, 0);
         f.Timer1_Timer();
     }
+}
+
+}  // namespace
+}  // namespace stellmark::test
+
+namespace stellmark::test {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The keyboard: the tab order, the focus mark, Return and Space
+
+QWidget* Focused() { return QApplication::focusWidget(); }
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(Focused(), key, modifiers);
+}
+
+TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
+{
+    struct State {
+        const char* name;
+        std::vector<std::string> stops;  // from the first Tab on, until it comes round again
+    };
+    const State expert = {
+        .name = "expert frame shown",
+        .stops = {"cmdMin", "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart",
+                  "Command2", "txtStart", "txtEnde", "Label7", "cmdEnde"},
+    };
+    const State chooser = {
+        .name = "CramFS chooser shown",
+        .stops = {"cmdMin", "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart",
+                  "Command2", "cmdFileCramfs", "txtCramfs", "Label7", "cmdEnde"},
+    };
+    frmMain& f = Load();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    EXPECT_EQ(Focused(), f.Picture1);  // the window starts with no control marked
+
+    // A mouse user sees no mark: the focus taken by a click shows only Qt's own.
+    QTest::mouseClick(f.txtFile, Qt::LeftButton);
+    ASSERT_EQ(Focused(), f.txtFile);
+    auto* mark = f.findChild<QWidget*>("FocusMark");
+    ASSERT_NE(mark, nullptr);
+    EXPECT_FALSE(mark->isVisible());
+
+    for (const State* state : {&expert, &chooser}) {
+        SCOPED_TRACE(state->name);
+        QTest::mouseClick(f.Check1, Qt::LeftButton);
+        if (state == &expert) {
+            Choose(MakeImage(work / "b.img", 22));  // any file, box off: the expert entry
+            ASSERT_EQ(Focused(), f.Picture1);        // where a pick leaves it
+        } else {
+            Pick(kInsert);  // the same image, box on
+            f.Picture1->setFocus();
+        }
+        std::vector<std::string> stops;
+        QRect previous;
+        for (std::size_t i = 0; i <= state->stops.size(); ++i) {
+            Press(Qt::Key_Tab);
+            QWidget* w = Focused();
+            ASSERT_NE(w, nullptr);
+            stops.push_back(w->objectName().toStdString());
+            SCOPED_TRACE(stops.back());
+            // In reading order: further right on the same line, or on a line further down.
+            const QRect at(w->mapTo(&f, QPoint(0, 0)), w->size());
+            const bool sameLine = at.top() <= previous.bottom() && previous.top() <= at.bottom();
+            if (i > 0 && i < state->stops.size()) {
+                EXPECT_TRUE(sameLine ? at.left() > previous.left() : at.top() > previous.top());
+            }
+            previous = at;
+            // The mark: yellow outside black, around the control, on every side.
+            const QImage shot = f.grab().toImage();
+            const int midX = at.center().x(), midY = at.center().y();
+            const std::pair<QPoint, QPoint> sides[] = {
+                {{at.left() - 2, midY}, {at.left() - 1, midY}},
+                {{at.right() + 2, midY}, {at.right() + 1, midY}},
+                {{midX, at.top() - 2}, {midX, at.top() - 1}},
+                {{midX, at.bottom() + 2}, {midX, at.bottom() + 1}},
+            };
+            for (auto [outer, inner] : sides) {
+                if (outer.y() < 0)
+                    continue;
+                EXPECT_EQ(shot.pixelColor(outer), window::FocusMark::kOuter) << outer.x() << "," << outer.y();
+                EXPECT_EQ(shot.pixelColor(inner), window::FocusMark::kInner) << inner.x() << "," << inner.y();
+            }
+        }
+        std::vector<std::string> round = state->stops;
+        round.push_back(state->stops.front());  // and round again
+        EXPECT_EQ(stops, round);
+        Press(Qt::Key_Backtab);
+        EXPECT_EQ(Focused()->objectName().toStdString(), state->stops.back());
+    }
+}
+
+TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonAndTheLinkAndNothingElse)
+{
+    struct Case {
+        const char* control;
+        Qt::Key key;
+        std::vector<std::string> opened;  // what the shell is asked to open
+        std::size_t dialogs;              // open dialogs asked for
+    };
+    const std::string help = wsFiles::IsSlash(prog.Path()) + "liesmich.txt";
+    const std::vector<Case> cases = {
+        {.control = "Picture1", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Return, .opened = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Enter, .opened = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Space, .opened = {help}, .dialogs = 0},
+        {.control = "cmdFileOpen", .key = Qt::Key_Return, .opened = {}, .dialogs = 1},
+        {.control = "cmdFileOpen", .key = Qt::Key_Space, .opened = {}, .dialogs = 1},
+        {.control = "Label7", .key = Qt::Key_Return, .opened = {program::kHomePage}, .dialogs = 0},
+        {.control = "Label7", .key = Qt::Key_Space, .opened = {program::kHomePage}, .dialogs = 0},
+        {.control = "txtFile", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
+    };
+    frmMain& f = Load();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " " + std::to_string(c.key));
+        fakes.opened.clear();
+        fakes.asked.clear();
+        f.findChild<QWidget*>(c.control)->setFocus(Qt::TabFocusReason);
+        Press(c.key);
+        EXPECT_EQ(fakes.opened, c.opened);
+        EXPECT_EQ(fakes.asked.size(), c.dialogs);
+    }
+    EXPECT_TRUE(fakes.boxes.empty());
+    EXPECT_TRUE(ends.empty());
 }
 
 }  // namespace
