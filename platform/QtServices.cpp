@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace stellmark::platform {
@@ -116,10 +118,19 @@ std::optional<std::string> QtServices::SaveFile(const FileDialogRequest& request
     return RunDialog(request, true);
 }
 
-bool QtServices::ShellOpen(const std::string& target)
+bool QtServices::ShellOpen(const std::string& target, const std::string& workingDir)
 {
     const QString t = Q(target);
     const QUrl url = t.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(t) : QUrl::fromUserInput(t);
+    // Qt's own way starts the desktop's program in the program's current folder. Where another
+    // folder is asked for, the desktop's opener is started there itself; without one, Qt's way.
+    if (!workingDir.empty()) {
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (!opener.isEmpty())
+            return QProcess::startDetached(
+                opener, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)},
+                Q(workingDir));
+    }
     return QDesktopServices::openUrl(url);
 }
 

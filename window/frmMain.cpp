@@ -358,10 +358,11 @@ void frmMain::Command2_Click()
 {
     Proc p("frmMain", "Command2_Click", "[frmMain] Private Sub Command2_Click()");
     p.Run([&] {
-        std::string path;
-        p.Step([&] { path = wsFiles::IsSlash(program::Dir()) + "liesmich.txt"; });
+        std::string dir, path;
+        p.Step([&] { dir = program::Dir(); });
+        p.Step([&] { path = wsFiles::IsSlash(dir) + "liesmich.txt"; });
         // A missing help file or a missing opener is not the program's to report.
-        p.Step([&] { platform::Get().ShellOpen(path); });
+        p.Step([&] { platform::Get().ShellOpen(path, dir); });
     });
 }
 
@@ -671,7 +672,7 @@ void frmMain::Timer1_Timer()
 void frmMain::Label7_Click()
 {
     Proc p("frmMain", "Label7_Click", "[frmMain] Private Sub Label7_Click()");
-    p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text())); }); });
+    p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text()), program::Dir()); }); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -49,6 +50,48 @@ TEST(QtServices, SaveDialogIsQtsOwnInGermanAndAddsNoExtension)
                                                "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|",
                                                2});
     EXPECT_EQ(chosen, dir / "ziel");  // answered: the checks above ran
+}
+
+// Sets an environment variable while the object lives and restores it, also when a test fails.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { old_.isNull() ? (void)qunsetenv(name_) : (void)qputenv(name_, old_); }
+
+private:
+    const char* name_;
+    QByteArray old_;
+};
+
+TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
+{
+    // A stand-in for the desktop's opener, first on the path: it notes where it ran and what for.
+    test::TempDir bin, help, web;
+    const std::string seen = bin / "seen";
+    test::WriteFile(bin / "xdg-open", "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > '" + seen +
+                                          ".tmp' && mv '" + seen + ".tmp' '" + seen + "'\n");
+    ASSERT_EQ(::chmod((bin / "xdg-open").c_str(), 0755), 0);
+    ScopedEnv path("PATH", QByteArray::fromStdString(bin.Path()) + ":" + qgetenv("PATH"));
+    struct Case {
+        std::string target, folder;
+        std::string ranIn, opened;  // what the opener saw
+    };
+    const std::vector<Case> cases = {
+        {.target = help / "liesmich.txt", .folder = help.Path(), .ranIn = help.Path(),
+         .opened = help / "liesmich.txt"},
+        {.target = program::kHomePage, .folder = web.Path(), .ranIn = web.Path(),
+         .opened = program::kHomePage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        ::unlink(seen.c_str());
+        EXPECT_TRUE(QtServices().ShellOpen(c.target, c.folder));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return test::Exists(seen); }, 5000));
+        EXPECT_EQ(test::ReadFile(seen), c.ranIn + "\n" + c.opened + "\n");
+    }
 }
 
 TEST(FileInstanceLock, IsRefusedWhileAnotherProcessHoldsItAndTakenOverOnceThatIsKilled)

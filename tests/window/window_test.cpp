@@ -48,15 +48,17 @@ public:
     }
     Answer OpenFile(const Request& r) override { return Ask(r); }
     Answer SaveFile(const Request& r) override { return Ask(r); }
-    bool ShellOpen(const std::string& target) override
+    bool ShellOpen(const std::string& target, const std::string& workingDir) override
     {
         opened.push_back(target);
+        openedIn.push_back(workingDir);
         return false;
     }
     void SetClipboardText(const std::string&) override {}
     void Beep() override {}
     bool Acquire() override { return !another; }
-    std::vector<std::string> opened;  // what the shell was asked to open
+    std::vector<std::string> opened;    // what the shell was asked to open
+    std::vector<std::string> openedIn;  // and in which working folder
     Answer Ask(const Request& r)
     {
         asked.push_back(r);
@@ -540,6 +542,17 @@ TEST_F(Start, OddOutputsAreRefusedAndAnOutputLeftIncompleteIsNeverSilent)
                                   "übersprungen, und eine unvollständige Datei wird nie gespeichert.");
     EXPECT_EQ(ReadFile(out / "alt.img"), "old");
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"alt.img"});
+}
+
+TEST_F(Lifecycle, HelpAndLinkOpenWithTheProgramsFolderAsWorkingFolder)
+{
+    frmMain& f = Load();
+    ASSERT_NE(std::filesystem::current_path().string(), prog.Path());  // not the same by chance
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    QTest::mouseClick(f.Label7, Qt::LeftButton, Qt::NoModifier, {20, 5});
+    EXPECT_EQ(fakes.opened, (std::vector<std::string>{prog / "liesmich.txt", program::kHomePage}));
+    EXPECT_EQ(fakes.openedIn, (std::vector<std::string>{prog.Path(), prog.Path()}));
+    EXPECT_TRUE(presenter.calls.empty());  // nobody there to open them is no failure
 }
 
 TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
