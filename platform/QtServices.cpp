@@ -5,6 +5,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -40,10 +43,38 @@ protected:
     }
 };
 
+// Qt's file model writes sizes and dates in the desktop's locale (English under C); the
+// program speaks German whatever the desktop's locale is, so these two columns are written
+// again in the program's own locale, German since LoadGermanTranslations.
+class LocalisedFiles final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const QVariant shown = QIdentityProxyModel::data(index, role);
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        // Folders show no size; a file not yet examined shows what the model shows.
+        if (role != Qt::DisplayRole || !files || shown.toString().isEmpty())
+            return shown;
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case kSize: return QLocale().formattedDataSize(files->size(source));
+        case kModified: return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        default: return shown;
+        }
+    }
+
+private:
+    static constexpr int kSize = 1;      // the columns of QFileSystemModel
+    static constexpr int kModified = 3;
+};
+
 std::optional<std::string> RunDialog(const FileDialogRequest& request, bool save)
 {
     FileDialog dialog(Owner(), Q(request.title), Q(request.initialDir));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new LocalisedFiles(&dialog));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
