@@ -23,7 +23,12 @@ using namespace std::string_literals;
 namespace {
 
 struct QtEnvironment : ::testing::Environment {
-    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     void TearDown() override { app.reset(); }
     int argc = 1;
     char* argv[2] = {const_cast<char*>("errors_dialog_test"), nullptr};
