@@ -135,6 +135,7 @@ frmMain::frmMain(platform::InstanceLock* lock, QWidget* parent)
 }
 
 frmMain::~frmMain() { delete background_; }
+
 std::function<void(int)> frmMain::SetEndProgram(std::function<void(int)> end)
 {
     std::swap(end_, end);

@@ -116,7 +116,7 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
         const auto frame = std::find(frames_.begin(), frames_.end(), w);
         if (frame != frames_.end())
             frameDesign[frame - frames_.begin()] = twips;
-        else if (w != this)
+        else
             Place(w, twips);
     }
 
