@@ -5,7 +5,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace stellmark::platform {
@@ -38,10 +43,38 @@ protected:
     }
 };
 
+// Qt's file model writes sizes and dates in the desktop's locale (English under C); the
+// program speaks German whatever the desktop's locale is, so these two columns are written
+// again in the program's own locale, German since LoadGermanTranslations.
+class LocalisedFiles final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const QVariant shown = QIdentityProxyModel::data(index, role);
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        // Folders show no size; a file not yet examined shows what the model shows.
+        if (role != Qt::DisplayRole || !files || shown.toString().isEmpty())
+            return shown;
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case kSize: return QLocale().formattedDataSize(files->size(source));
+        case kModified: return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        default: return shown;
+        }
+    }
+
+private:
+    static constexpr int kSize = 1;      // the columns of QFileSystemModel
+    static constexpr int kModified = 3;
+};
+
 std::optional<std::string> RunDialog(const FileDialogRequest& request, bool save)
 {
     FileDialog dialog(Owner(), Q(request.title), Q(request.initialDir));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new LocalisedFiles(&dialog));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -116,10 +149,19 @@ std::optional<std::string> QtServices::SaveFile(const FileDialogRequest& request
     return RunDialog(request, true);
 }
 
-bool QtServices::ShellOpen(const std::string& target)
+bool QtServices::ShellOpen(const std::string& target, const std::string& workingDir)
 {
     const QString t = Q(target);
     const QUrl url = t.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(t) : QUrl::fromUserInput(t);
+    // Qt's own way starts the desktop's program in the program's current folder. Where another
+    // folder is asked for, the desktop's opener is started there itself; without one, Qt's way.
+    if (!workingDir.empty()) {
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (!opener.isEmpty())
+            return QProcess::startDetached(
+                opener, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)},
+                Q(workingDir));
+    }
     return QDesktopServices::openUrl(url);
 }
 

@@ -21,7 +21,7 @@ public:
                       Buttons buttons = Buttons::Ok) override;
     std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
-    bool ShellOpen(const std::string& target) override;
+    bool ShellOpen(const std::string& target, const std::string& workingDir) override;
     void SetClipboardText(const std::string& text) override;
     void Beep() override;
 };

@@ -18,7 +18,7 @@ public:
     }
     std::optional<std::string> OpenFile(const FileDialogRequest&) override { return {}; }
     std::optional<std::string> SaveFile(const FileDialogRequest&) override { return {}; }
-    bool ShellOpen(const std::string&) override { return false; }
+    bool ShellOpen(const std::string&, const std::string&) override { return false; }
     void SetClipboardText(const std::string&) override {}
     void Beep() override {}
 };

@@ -29,8 +29,9 @@ public:
     virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
     // Asks before an existing file is chosen; adds no extension. Nothing when cancelled.
     virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
-    // Opens a document or address with the desktop's default program; false when it could not.
-    virtual bool ShellOpen(const std::string& target) = 0;
+    // Opens a document or address with the desktop's default program, started in the folder
+    // `workingDir` (empty: the program's current folder); false when it could not.
+    virtual bool ShellOpen(const std::string& target, const std::string& workingDir) = 0;
     virtual void SetClipboardText(const std::string& text) = 0;
     virtual void Beep() = 0;
 };

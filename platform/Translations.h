@@ -4,7 +4,8 @@ class QCoreApplication;
 
 namespace stellmark::platform {
 
-// Installs qtbase_de from Qt's translation folder; false when it is not there.
+// Makes German (Germany) the default locale, for the numbers, sizes and dates Qt formats, and
+// installs qtbase_de from Qt's translation folder; false when that is not there.
 bool LoadGermanTranslations(QCoreApplication& app);
 
 }  // namespace stellmark::platform

@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -19,11 +20,14 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
 #include "Actions.h"
 #include "Artwork.h"
+#include "DesignFonts.h"
+#include "FocusMark.h"
 #include "InstanceLock.h"
 #include "Numeric.h"
 #include "Proc.h"
@@ -41,13 +45,9 @@ constexpr const char* kMessageTitle = "Stellmark - Mitteilung";
 constexpr const char* kFilter = "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|";
 constexpr int kFilterShownFirst = 2;
 
-const QColor kRed(255, 0, 0);
-const QColor kLightYellow(255, 255, 128);
+// The link's colours: white, and yellow while the pointer is over it.
 const QColor kYellow(255, 255, 0);
 const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
-const QColor kNavy(0, 0, 128);
-const QColor kLightBlue(192, 192, 255);
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -85,35 +85,44 @@ int16_t ShiftCode(Qt::KeyboardModifiers m)
                                 (m & Qt::AltModifier ? 4 : 0));
 }
 
-QFont Face(const char* family, double points, int weight = QFont::Normal, bool underline = false)
-{
-    QFont f{QString::fromLatin1(family)};
-    f.setPointSizeF(points);
-    f.setWeight(static_cast<QFont::Weight>(weight));
-    f.setUnderline(underline);
-    f.setStyleStrategy(QFont::PreferAntialias);
-    return f;
-}
-
-// The faces closest to those the window was drawn for: Liberation Sans has the metrics of the
-// usual sans serif, and Lato's black cut comes nearest to a heavy display face.
-QFont SmallFont(bool bold = false) { return Face("Liberation Sans", 8.25, bold ? QFont::Bold : QFont::Normal); }
-QFont TitleFont() { return Face("Lato", 27.75, QFont::Black); }
-QFont SubtitleFont() { return Face("Liberation Sans", 9.75, QFont::Bold); }
-
-void SetColours(QWidget* w, const QColor& text, const QColor* back = nullptr)
+void SetTextColour(QWidget* w, const QColor& text)
 {
     QPalette pal = w->palette();
     pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::ButtonText, text);
-    if (back) {
-        pal.setColor(QPalette::Window, *back);
-        pal.setColor(QPalette::Base, *back);
-        pal.setColor(QPalette::Button, *back);
-        w->setAutoFillBackground(true);
-    }
     w->setPalette(pal);
+}
+
+// The handlers of a press on the window and on the controls that drag it, by control name.
+struct MouseDownHandler {
+    const char* control;
+    const char* name;
+    const char* signature;
+};
+constexpr MouseDownHandler kMouseDown[] = {
+    {"frmMain", "Form_MouseDown",
+     "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As Single, Y As "
+     "Single)"},
+    {"Picture1", "Picture1_MouseDown",
+     "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As Single, "
+     "Y As Single)"},
+    {"Label1", "Label1_MouseDown",
+     "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+     "As Single)"},
+    {"Label2", "Label2_MouseDown",
+     "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+     "As Single)"},
+    {"Label3", "Label3_MouseDown",
+     "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+     "As Single)"},
+    {"Label5", "Label5_MouseDown",
+     "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+     "As Single)"},
+};
+
+bool IsActivationKey(const QKeyEvent* key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+           (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 }  // namespace
 
@@ -121,14 +130,8 @@ frmMain::frmMain(platform::InstanceLock* lock, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), lock_(lock),
       end_([](int code) { QCoreApplication::exit(code); })
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Stellmark"));
-    setFixedSize(kClientWidth, kClientHeight);
-    setAcceptDrops(true);
-    setFont(SmallFont());
-    background_ = new QPixmap(window::Background());
-    setWindowIcon(QIcon(window::FolderPicture()));
-    BuildControls();
+    setupUi(this);
+    CompleteControls();
 }
 
 frmMain::~frmMain() { delete background_; }
@@ -147,154 +150,36 @@ void frmMain::EndProgram(int code)
         end_(code);
 }
 
-void frmMain::BuildControls()
+void frmMain::CompleteControls()
 {
-    auto label = [&](QLabel*& l, const char* name, QWidget* parent, QRect r, const char* text,
-                     QFont font, const QColor& colour, Qt::Alignment align = Qt::AlignLeft) {
-        l = new QLabel(QString::fromUtf8(text), parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(r);
-        l->setFont(font);
-        l->setAlignment(align | Qt::AlignTop);
-        // Only the hint of the expert frame runs over more than one line.
-        l->setWordWrap(std::string_view(name) == "Label12");
-        SetColours(l, colour);
-        l->installEventFilter(this);
-    };
-    auto button = [&](QPushButton*& b, const char* name, QRect r, const char* text,
-                      const char* tip) {
-        b = new QPushButton(QString::fromUtf8(text), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(r);
-        b->setFont(SmallFont());
-        if (tip)
-            b->setToolTip(QString::fromUtf8(tip));
-        SetColours(b, kBlack, &kLightBlue);
-    };
-    auto textBox = [&](QLineEdit*& t, const char* name, QWidget* parent, QRect r, const char* text,
-                       bool readOnly) {
-        t = new QLineEdit(QString::fromUtf8(text), parent);
-        t->setObjectName(QString::fromLatin1(name));
-        t->setGeometry(r);
-        t->setFont(SmallFont());
-        t->setReadOnly(readOnly);
-        t->setTextMargins(1, 0, 1, 0);
-        SetColours(t, kBlack, &kLightBlue);
-    };
-
-    // Labels first: windowless in spirit, they lie below every other control.
-    label(Label2, "Label2", this, {44, 4, 289, 57}, "Stellmark", TitleFont(), kRed);
-    label(Label1, "Label1", this, {48, 8, 293, 49}, "Stellmark", TitleFont(), kLightYellow);
+    // The faces come closest to those the window was drawn for: Liberation Sans has the metrics
+    // of the usual sans serif, and Lato's black cut comes nearest to a heavy display face.
+    platform::ApplyDesignFonts(this);
     // The heavy face the title was set in carries more room above its capitals than Lato;
     // the margin keeps the title clear of the subtitle above it.
     for (QLabel* title : {Label2, Label1})
         title->setContentsMargins(0, 8, 0, 0);
-    label(Label3, "Label3", this, {16, 0, 377, 25},
-          "Linux Images auf der Basis 1.6 für die D-Box2 bearbeiten", SubtitleFont(), kBlack);
-    label(lblVersion, "lblVersion", this, {352, 48, 43, 13}, "Version", SmallFont(true), kWhite,
-          Qt::AlignRight);
-    label(Label5, "Label5", this, {0, 100, 29, 17}, "Info:", SmallFont(true), kYellow,
-          Qt::AlignRight);
-    label(lblInfo, "lblInfo", this, {32, 100, 361, 17}, "kein gültiges Image", SmallFont(), kBlack,
-          Qt::AlignHCenter);
-    SetColours(lblInfo, kBlack, &kLightBlue);
-    label(Label4, "Label4", this, {16, 128, 57, 17}, "Aktion:", SmallFont(true), kYellow,
-          Qt::AlignRight);
-    label(Label17, "Label17", this, {32, 156, 293, 17}, "cramfs auswählen:", SmallFont(true),
-          kWhite);
-    SetColours(Label17, kWhite, &kNavy);
-    label(Label16, "Label16", this, {0, 196, 29, 17}, "Info:", SmallFont(true), kYellow,
-          Qt::AlignRight);
-    label(lblCramfsInfo, "lblCramfsInfo", this, {32, 196, 361, 17},
-          "Dateigröße: kein Image ausgewählt", SmallFont(), kBlack, Qt::AlignHCenter);
-    SetColours(lblCramfsInfo, kBlack, &kLightBlue);
-    label(Label6, "Label6", this, {8, 288, 309, 17}, "Stellmark – geschrieben vom Stellmark-Team",
-          SmallFont(true), kWhite);
-    label(Label8, "Label8", this, {8, 300, 109, 17}, "Fehlermeldungen:", SmallFont(true), kWhite);
-    label(Label7, "Label7", this, {112, 300, 207, 13}, program::kHomePage, SmallFont(true), kWhite);
-    Label7->setToolTip(QStringLiteral("Klick - öffnet Tafelrunde Startseite"));
-    Label7->setMouseTracking(true);
-    Label7->setCursor(Qt::PointingHandCursor);
+    for (QLineEdit* t : {txtFile, txtStart, txtEnde, txtCramfs})
+        t->setTextMargins(1, 0, 1, 0);
+    // The address is the program's, the same the error dialog opens.
+    Label7->setText(QString::fromUtf8(program::kHomePage));
 
-    // The expert frame and its contents.
-    frmExperte = new QFrame(this);
-    frmExperte->setObjectName(QStringLiteral("frmExperte"));
-    frmExperte->setWindowTitle(QStringLiteral("Experte"));
-    frmExperte->setAccessibleName(QStringLiteral("Experte"));
-    frmExperte->setGeometry(32, 152, 297, 133);
-    frmExperte->setFrameShape(QFrame::NoFrame);
-    SetColours(frmExperte, kWhite, &kNavy);
-    frmExperte->installEventFilter(this);
-    label(Label9, "Label9", frmExperte, {12, 4, 221, 17}, "Experten Einstellungen",
-          Face("Liberation Sans", 8.25, QFont::Bold, true), kWhite);
-    label(Label10, "Label10", frmExperte, {12, 20, 281, 17},
-          "Bitte Start / Ende des auszulesenden Parts angeben", SmallFont(), kWhite);
-    // A little wider than drawn: the Liberation face runs wider than the bitmap font it
-    // replaces, and the room up to lblImageSize is free.
-    label(Label11, "Label11", frmExperte, {12, 40, 127, 17}, "Größe aktuelles Image:", SmallFont(),
-          kYellow);
-    label(lblImageSize, "lblImageSize", frmExperte, {140, 40, 153, 17}, "", SmallFont(), kYellow);
-    label(Label13, "Label13", frmExperte, {12, 64, 33, 17}, "Start:", SmallFont(), kWhite);
-    textBox(txtStart, "txtStart", frmExperte, {44, 64, 97, 17}, "", false);
-    label(Label14, "Label14", frmExperte, {156, 64, 33, 17}, "Ende:", SmallFont(), kWhite);
-    textBox(txtEnde, "txtEnde", frmExperte, {188, 64, 97, 17}, "", false);
-    label(Label12, "Label12", frmExperte, {12, 92, 261, 37},
-          "Es sind dez oder hex Angaben erlaubt. Bei hex Angaben in der Form 0x000... angeben.",
-          SmallFont(), kWhite, Qt::AlignHCenter);
-
-    // The windowed controls above the labels.
-    button(cmdMin, "cmdMin", {356, 16, 17, 17}, "", "Minimieren");
+    background_ = new QPixmap(window::Background());
+    setWindowIcon(QIcon(window::FolderPicture()));
     cmdMin->setIcon(window::MinimiseGlyph());
-    button(cmdExit, "cmdExit", {376, 16, 17, 17}, "", "Schließen");
     cmdExit->setIcon(window::CloseGlyph());
-    for (QPushButton* b : {cmdMin, cmdExit}) {
-        b->setIconSize(QSize(11, 11));
-        b->setFocusPolicy(Qt::NoFocus);
-    }
-
-    Picture1 = new QLabel(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(388, -12, 21, 21);
-    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setFocusPolicy(Qt::ClickFocus);
-    SetColours(Picture1, kWhite, &kNavy);
-    Picture1->installEventFilter(this);
-
-    Check1 = new QCheckBox(QStringLiteral("nur gültige Images verwenden"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(32, 60, 181, 17);
-    Check1->setFont(SmallFont());
-    Check1->setToolTip(QStringLiteral("Ausschalten, um beliebige Dateien zu bearbeiten"));
-    SetColours(Check1, kWhite, &kNavy);
-    {
-        // The indicator keeps a light face of its own on the navy box.
-        QPalette pal = Check1->palette();
-        pal.setColor(QPalette::Base, kWhite);
-        pal.setColor(QPalette::Text, kBlack);
-        Check1->setPalette(pal);
-    }
-
     const QIcon folder(window::FolderPicture());
-    button(cmdFileOpen, "cmdFileOpen", {4, 80, 21, 17}, "", "Image öffnen");
-    textBox(txtFile, "txtFile", this, {32, 80, 361, 17}, kNoImageChosen, true);
-
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(76, 124, 253, 21);
-    Combo1->setFont(SmallFont());
-    Combo1->setEditable(false);
-    SetColours(Combo1, kBlack, &kLightBlue);
-    button(cmdStart, "cmdStart", {336, 124, 57, 21}, "Start", nullptr);
-    button(Command2, "Command2", {336, 148, 57, 21}, "Hilfe", "Zeigt Liesmich.txt an");
-
-    button(cmdFileCramfs, "cmdFileCramfs", {4, 176, 21, 17}, "", "Image öffnen");
-    textBox(txtCramfs, "txtCramfs", this, {32, 176, 361, 17}, kNoCramfsChosen, true);
-    for (QPushButton* b : {cmdFileOpen, cmdFileCramfs}) {
+    for (QPushButton* b : {cmdFileOpen, cmdFileCramfs})
         b->setIcon(folder);
-        b->setIconSize(QSize(16, 16));
-    }
 
-    button(cmdEnde, "cmdEnde", {336, 292, 57, 21}, "Ende", nullptr);
+    // Presses on labels and the frame are routed here: some drag the window, the rest stay
+    // where they are. Return on a button presses it, as Space does.
+    for (QLabel* l : findChildren<QLabel*>())
+        l->installEventFilter(this);
+    frmExperte->installEventFilter(this);
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->installEventFilter(this);
+    new window::FocusMark(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -313,6 +198,10 @@ void frmMain::BuildControls()
     connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     Timer1->start();
+
+    // The focus starts where it marks nothing, as after a pick: Return presses no button the
+    // user has not chosen, and the first Tab goes to the first control.
+    Picture1->setFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -467,10 +356,11 @@ void frmMain::Command2_Click()
 {
     Proc p("frmMain", "Command2_Click", "[frmMain] Private Sub Command2_Click()");
     p.Run([&] {
-        std::string path;
-        p.Step([&] { path = wsFiles::IsSlash(program::Dir()) + "liesmich.txt"; });
+        std::string dir, path;
+        p.Step([&] { dir = program::Dir(); });
+        p.Step([&] { path = wsFiles::IsSlash(dir) + "liesmich.txt"; });
         // A missing help file or a missing opener is not the program's to report.
-        p.Step([&] { platform::Get().ShellOpen(path); });
+        p.Step([&] { platform::Get().ShellOpen(path, dir); });
     });
 }
 
@@ -711,63 +601,20 @@ void frmMain::DisableCramfs()
 // ---------------------------------------------------------------------------------------------
 // Dragging, link label, hover timer
 
-void frmMain::MouseDown(const char* name, const char* signature, int16_t Button, int16_t Shift,
-                        float X, float Y)
+bool frmMain::MouseDown(const QWidget* control, int16_t Button, int16_t Shift, float X, float Y)
 {
-    Proc p("frmMain", name, signature,
+    const auto* handler = std::find_if(std::begin(kMouseDown), std::end(kMouseDown), [&](auto& h) {
+        return control && control->objectName() == QLatin1String(h.control);
+    });
+    if (handler == std::end(kMouseDown))
+        return false;
+    Proc p("frmMain", handler->name, handler->signature,
            {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
     p.Run([&] {
         if (Button == 1)
             p.Step([&] { StartMove(); });
     });
-}
-
-void frmMain::Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Form_MouseDown",
-              "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
-}
-
-void frmMain::Picture1_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Picture1_MouseDown",
-              "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
-}
-
-void frmMain::Label1_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Label1_MouseDown",
-              "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
-}
-
-void frmMain::Label2_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Label2_MouseDown",
-              "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
-}
-
-void frmMain::Label3_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Label3_MouseDown",
-              "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
-}
-
-void frmMain::Label5_MouseDown(int16_t Button, int16_t Shift, float X, float Y)
-{
-    MouseDown("Label5_MouseDown",
-              "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As "
-              "Single, Y As Single)",
-              Button, Shift, X, Y);
+    return true;
 }
 
 void frmMain::StartMove()
@@ -797,7 +644,7 @@ void frmMain::Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
         if (blnHover_)
             return;
         blnHover_ = true;
-        SetColours(Label7, kYellow);
+        SetTextColour(Label7, kYellow);
         Timer1->start();
     });
 }
@@ -815,7 +662,7 @@ void frmMain::Timer1_Timer()
         if (!outside)
             return;
         blnHover_ = false;
-        SetColours(Label7, kWhite);
+        SetTextColour(Label7, kWhite);
         Timer1->stop();
     });
 }
@@ -823,7 +670,7 @@ void frmMain::Timer1_Timer()
 void frmMain::Label7_Click()
 {
     Proc p("frmMain", "Label7_Click", "[frmMain] Private Sub Label7_Click()");
-    p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text())); }); });
+    p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text()), program::Dir()); }); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -839,9 +686,8 @@ void frmMain::mousePressEvent(QMouseEvent* event)
 {
     pressGlobal_ = event->globalPosition().toPoint();
     pressWindowPos_ = pos();
-    Form_MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                   static_cast<float>(event->position().x()),
-                   static_cast<float>(event->position().y()));
+    MouseDown(this, ButtonCode(event->button()), ShiftCode(event->modifiers()),
+              static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
     event->accept();
 }
 
@@ -862,8 +708,23 @@ void frmMain::mouseReleaseEvent(QMouseEvent* event)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     const auto type = event->type();
+    if (type == QEvent::KeyPress) {
+        // Return presses the focused button as Space does; either presses the link as a click.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && IsActivationKey(key)) {
+            button->click();
+            return true;
+        }
+        const bool space = key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier;
+        if (watched == Label7 && (IsActivationKey(key) || space)) {
+            Label7_Click();
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
-    if (!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    if ((!press && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) ||
+        qobject_cast<QPushButton*>(watched))
         return QWidget::eventFilter(watched, event);
     auto* me = static_cast<QMouseEvent*>(event);
     const int16_t button = ButtonCode(me->button());
@@ -874,16 +735,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (press) {
         pressGlobal_ = me->globalPosition().toPoint();
         pressWindowPos_ = pos();
-        if (watched == Label1)
-            Label1_MouseDown(button, shift, x, y);
-        else if (watched == Label2)
-            Label2_MouseDown(button, shift, x, y);
-        else if (watched == Label3)
-            Label3_MouseDown(button, shift, x, y);
-        else if (watched == Label5)
-            Label5_MouseDown(button, shift, x, y);
-        else if (watched == Picture1)
-            Picture1_MouseDown(button, shift, x, y);
+        MouseDown(static_cast<QWidget*>(watched), button, shift, x, y);
     } else if (type == QEvent::MouseMove) {
         FollowPointer(me->globalPosition().toPoint());
         if (watched == Label7) {

@@ -1,20 +1,18 @@
 #pragma once
 // The main window: every control of the tool at its fixed place, and the event handlers that
-// bring the window in line with the chosen image and carry out the chosen action. The logic of
-// the actions lives in operations/; the handlers here read the controls, call it and show the
-// result.
+// bring the window in line with the chosen image and carry out the chosen action. The controls,
+// their places, captions, fonts and colours are laid out in frmMain.ui; what a layout file
+// cannot hold (the painted pictures, the twips of the window's own position) is here. The logic
+// of the actions lives in operations/; the handlers here read the controls, call it and show
+// the result.
 #include <QPoint>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "ui_frmMain.h"
+
 class QTimer;
 
 namespace stellmark::platform {
@@ -23,7 +21,8 @@ class InstanceLock;
 
 namespace stellmark {
 
-class frmMain : public QWidget {
+// The controls are members by their names (Label1, cmdStart, frmExperte, ...), from the layout.
+class frmMain : public QWidget, public Ui::frmMain {
 public:
     // Texts the window starts with and compares against.
     static constexpr const char* kNoImageChosen = "kein Image ausgewählt";
@@ -66,12 +65,9 @@ public:
     void DisableCramfs();
 
     // --- Dragging, link label, hover timer
-    void Form_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void Picture1_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void Label1_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void Label2_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void Label3_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
-    void Label5_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    // The MouseDown handler of `control`: the window itself or one of the controls that drag
+    // it. False, and nothing reported, for any other control.
+    bool MouseDown(const QWidget* control, int16_t Button, int16_t Shift, float X, float Y);
     void Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
     void Label7_Click();
     void Timer1_Timer();
@@ -85,42 +81,7 @@ public:
     // True while the window follows the pointer itself (no move by the window system).
     bool MovingItself() const { return dragging_; }
 
-    // --- Controls, by their names
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    QLabel* Label11 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label13 = nullptr;
-    QLabel* Label14 = nullptr;
-    QLabel* Label16 = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* lblVersion = nullptr;
-    QLabel* lblInfo = nullptr;
-    QLabel* lblImageSize = nullptr;
-    QLabel* lblCramfsInfo = nullptr;
-    QLabel* Picture1 = nullptr;
-    QPushButton* cmdMin = nullptr;
-    QPushButton* cmdExit = nullptr;
-    QPushButton* cmdFileOpen = nullptr;
-    QPushButton* cmdStart = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* cmdFileCramfs = nullptr;
-    QPushButton* cmdEnde = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QLineEdit* txtFile = nullptr;
-    QLineEdit* txtStart = nullptr;
-    QLineEdit* txtEnde = nullptr;
-    QLineEdit* txtCramfs = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QFrame* frmExperte = nullptr;
+    // --- Controls the layout file cannot hold
     QTimer* Timer1 = nullptr;
 
 protected:
@@ -135,15 +96,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
+    void CompleteControls();
     void EndProgram(int code);
     // Sets Check1 from code: 0, 1 or 2 (greyed); anything else is an invalid property value.
     // Raises the click event when the value changes, as a setting from code does.
     void SetCheck1Value(int16_t value);
     void ShowFirstEntry();
     void TakeImage(const std::string& path);
-    void MouseDown(const char* name, const char* signature, int16_t Button, int16_t Shift,
-                   float X, float Y);
     void StartMove();
     void FollowPointer(const QPoint& globalPos);
 

@@ -3,148 +3,75 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyleOptionButton>
-#include <QStylePainter>
+#include <algorithm>
 
+#include "DesignFonts.h"
 #include "Protocol.h"
 #include "ProtocolButtons.h"
 #include "Services.h"
+#include "ui_ErrorDialog.h"
 
 namespace stellmark {
 
 namespace {
 
-// Design measures in twips.
-constexpr int kFrameWidth = 7215;
-constexpr std::array<int, 5> kFrameHeights = {975, 1575, 735, 1695, 855};
-constexpr std::array<const char*, 5> kFrameNames = {"framComment", "framFehler", "framProtocol",
-                                                    "framCallStack", "framContinue"};
-constexpr std::array<int, 4> kErrRowTop = {240, 720, 960, 1200};
-constexpr int kButtonTop = 240;
-constexpr int kButtonWidth = 1335;
-constexpr std::array<int, 4> kButtonLeft = {240, 2040, 3840, 5640};
+// A twip is a fifteenth of a pixel on the screen of 96 dpi the layout file was drawn for.
+constexpr int kTwipsPerDesignPixel = 15;
 
 const char* const kComment =
     "Ein Fehler ist im Programmablauf aufgetreten. Um den Fehler beseitigen zu können bitte eine "
     "Information ins Board! Bitte nicht alle Logs posten! Ich werde die Logs bei Bedarf "
     "anfordern.";
-constexpr std::array<const char*, 4> kContinueCaptions = {
-    "Befehl wieder&holen", "Fortsetzen mit &nächsten Befehl", "&Prozedur verlassen",
-    "Programm &beenden"};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// The captions are longer than the design width of the buttons: they wrap onto two lines, as
-// the design's buttons do, with the accelerator kept.
-class WrapButton : public QPushButton {
-public:
-    WrapButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QStylePainter p(this);
-        QStyleOptionButton opt;
-        initStyleOption(&opt);
-        const QString caption = opt.text;
-        opt.text.clear();
-        p.drawControl(QStyle::CE_PushButton, opt);
-        QRect r = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
-        int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &opt, this)
-                     ? Qt::TextShowMnemonic
-                     : Qt::TextHideMnemonic;
-        p.drawItemText(r, flags, palette(), isEnabled(), caption, QPalette::ButtonText);
-    }
-};
-
-QLabel* PlainLabel(QWidget* parent, const QFont& font)
-{
-    auto* l = new QLabel(parent);
-    // Descriptions and paths are shown as they are, never read as markup.
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(font);
-    return l;
-}
 
 }  // namespace
 
 ErrorDialog::ErrorDialog(std::function<platform::Services&()> services)
-    : QDialog(nullptr), services_(std::move(services))
+    : QDialog(nullptr), services_(std::move(services)), ui_(std::make_unique<Ui::ErrorDialog>())
 {
-    setObjectName("frmPanne");
-    setWindowTitle("ProgInfo - Fehlermeldung");
-    setWindowModality(Qt::ApplicationModal);
+    ui_->setupUi(this);
+    platform::ApplyDesignFonts(this);
 
-    QFont base;
-    base.setFamilies({"MS Sans Serif", "Liberation Sans"});
-    base.setPointSizeF(8.25);
-    setFont(base);
-    QFont normal = base;
-    normal.setBold(false);  // set explicitly, so the bold frame captions do not pass it on
-    QFont bold = base;
-    bold.setBold(true);
+    frames_ = {ui_->framComment, ui_->framFehler, ui_->framProtocol, ui_->framCallStack,
+               ui_->framContinue};
+    lblComment_ = ui_->lblComment;
+    label1_ = ui_->Label1;
+    lblErrTitel_ = {ui_->lblErrTitel0, ui_->lblErrTitel1, ui_->lblErrTitel2, ui_->lblErrTitel3};
+    lblError_ = {ui_->lblError0, ui_->lblError1, ui_->lblError2, ui_->lblError3};
+    cmdProtocol_ = {nullptr, ui_->cmdProtocol1, nullptr, ui_->cmdProtocol3};
+    cmdContinue_ = {ui_->cmdContinue0, ui_->cmdContinue1, ui_->cmdContinue2, ui_->cmdContinue3};
+    lstCallStack_ = ui_->lstCallStack;
 
-    for (std::size_t i = 0; i < frames_.size(); ++i) {
-        frames_[i] = new QGroupBox(this);
-        frames_[i]->setObjectName(kFrameNames[i]);
-        frames_[i]->setFont(bold);
-        frames_[i]->hide();
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const QRect r = w->geometry();
+        design_.emplace_back(w, QRect(r.x() * kTwipsPerDesignPixel, r.y() * kTwipsPerDesignPixel,
+                                      r.width() * kTwipsPerDesignPixel,
+                                      r.height() * kTwipsPerDesignPixel));
     }
-    framFehler()->setTitle(Q(frmPanne::kFramFehlerCaption));
-    framProtocol()->setTitle("Fehlerprotokoll ...");
-    framCallStack()->setTitle(Q(frmPanne::kFramCallStackCaption));
-    framContinue()->setTitle("Weiterer Programmablauf...");
+    // Nothing shows before ArrangeDialog has placed it.
+    for (QWidget* w : frames_)
+        w->hide();
+    for (QWidget* w : cmdContinue_)
+        w->hide();
 
-    lblComment_ = PlainLabel(framComment(), bold);
-    lblComment_->setObjectName("lblComment");
-    lblComment_->setWordWrap(true);
-
-    label1_ = PlainLabel(framFehler(), normal);
-    label1_->setObjectName("Label1");
-    QFont sign;
-    sign.setFamilies({"Arial", "Liberation Sans"});
-    sign.setPointSize(36);
-    sign.setBold(true);
-    label1_->setFont(sign);
-    label1_->setText(" ! ");
-
-    for (std::size_t i = 0; i < 4; ++i) {
-        lblErrTitel_[i] = PlainLabel(framFehler(), normal);
-        lblErrTitel_[i]->setObjectName(QString("lblErrTitel%1").arg(i));
-        lblErrTitel_[i]->setText(frmPanne::lblErrTitel[i]);
-        lblError_[i] = PlainLabel(framFehler(), normal);
-        lblError_[i]->setObjectName(QString("lblError%1").arg(i));
-        lblError_[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    }
-    lblError_[0]->setWordWrap(true);  // number and description take up to two lines
-
-    for (int i : {1, 3}) {
-        auto* b = new QPushButton(i == 1 ? "&Speichern" : "&WWW", framProtocol());
-        b->setObjectName(QString("cmdProtocol%1").arg(i));
-        b->setFont(normal);
-        connect(b, &QPushButton::clicked, this,
+    // No button is the dialog's default (the layout file turns that off), so Return presses
+    // only the button that has the focus, as Space does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->installEventFilter(this);
+    for (int i : {1, 3})
+        connect(cmdProtocol_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { cmdProtocol_Click(static_cast<int16_t>(i)); });
-        cmdProtocol_[static_cast<std::size_t>(i)] = b;
-    }
-
-    lstCallStack_ = new QListWidget(framCallStack());
-    lstCallStack_->setObjectName("lstCallStack");
-    lstCallStack_->setFont(normal);
-
-    for (std::size_t i = 0; i < 4; ++i) {
-        auto* b = new WrapButton(QString::fromUtf8(kContinueCaptions[i]), framContinue());
-        b->setObjectName(QString("cmdContinue%1").arg(i));
-        b->setFont(normal);
-        b->hide();
-        connect(b, &QPushButton::clicked, this,
+    for (std::size_t i = 0; i < 4; ++i)
+        connect(cmdContinue_[i], &QPushButton::clicked, this,
                 [this, i] { cmdContinue_Click(static_cast<int16_t>(i)); });
-        cmdContinue_[i] = b;
-    }
 }
 
 ErrorDialog::~ErrorDialog()
@@ -158,9 +85,9 @@ ErrorDialog::~ErrorDialog()
 
 int ErrorDialog::Px(int twips) const { return qRound(twips * dpi_ / 1440.0); }
 
-void ErrorDialog::Place(QWidget* w, int left, int top, int width, int height) const
+void ErrorDialog::Place(QWidget* w, const QRect& twips) const
 {
-    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    w->setGeometry(Px(twips.x()), Px(twips.y()), Px(twips.width()), Px(twips.height()));
 }
 
 void ErrorDialog::Prepare(frmPanne& panne, int16_t contBits)
@@ -184,25 +111,23 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
     if (QScreen* s = screen())
         dpi_ = s->logicalDotsPerInch();
 
-    // Contents of the frames, relative to their frame.
-    Place(lblComment_, 120, 120, 6975, 735);
-    Place(label1_, 120, 240, 780, 1095);
-    for (std::size_t i = 0; i < 4; ++i) {
-        Place(lblErrTitel_[i], 960, kErrRowTop[i], 975, 255);
-        Place(lblError_[i], 2040, kErrRowTop[i], 5085, i == 0 ? 495 : 255);
+    // Contents of the frames, relative to their frame; the frames are stacked below.
+    QRect frameDesign[5];
+    for (const auto& [w, twips] : design_) {
+        const auto frame = std::find(frames_.begin(), frames_.end(), w);
+        if (frame != frames_.end())
+            frameDesign[frame - frames_.begin()] = twips;
+        else
+            Place(w, twips);
     }
-    for (std::size_t i : {1u, 3u})
-        Place(cmdProtocol_[i], kButtonLeft[i], kButtonTop, kButtonWidth, 375);
-    Place(lstCallStack_, 120, 240, 6975, 1395);
-    for (std::size_t i = 0; i < 4; ++i)
-        Place(cmdContinue_[i], kButtonLeft[i], kButtonTop, kButtonWidth, 495);
 
     // The stack is summed in twips, so the window fits the design height exactly.
     int t = 0;
     for (std::size_t i = 0; i < frames_.size(); ++i) {
         frames_[i]->show();
-        frames_[i]->setGeometry(0, Px(t), Px(kFrameWidth), Px(t + kFrameHeights[i]) - Px(t));
-        t += kFrameHeights[i];
+        const int height = frameDesign[i].height();
+        frames_[i]->setGeometry(0, Px(t), Px(frameDesign[i].width()), Px(t + height) - Px(t));
+        t += height;
         if (i == 0)
             lblComment_->setText(QString::fromUtf8(kComment));
         if (i == 2)
@@ -220,7 +145,7 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
     if (windowFlags() != flags)
         setWindowFlags(flags);
 
-    setFixedSize(Px(kFrameWidth), Px(t));
+    setFixedSize(Px(frameDesign[1].width()), Px(t));
     QRect area = screen() ? screen()->geometry() : QRect();
     QSize outer = frameGeometry().size();
     move(area.x() + (area.width() - outer.width()) / 2,
@@ -247,6 +172,9 @@ int16_t ErrorDialog::ShowModal(frmPanne& panne)
     struct Restore {
         ~Restore() { QApplication::restoreOverrideCursor(); }
     } restore;
+    // The focus starts in the trace list, where Return presses nothing: no key writes a
+    // protocol file or goes on before the user has chosen a button.
+    lstCallStack_->setFocus();
     exec();
     // The wait can end without a press only when the application itself goes away.
     return chosen_ ? continueChoice_ : static_cast<int16_t>(kLeave);
@@ -273,6 +201,19 @@ bool ErrorDialog::AnyChoiceShown() const
         if (!b->isHidden())
             return true;
     return false;
+}
+
+bool ErrorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 // The window's close command and Escape choose nothing while a continue button is offered:

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "frmPanne.h"
 
@@ -13,6 +15,10 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+
+namespace Ui {
+class ErrorDialog;
+}
 
 namespace stellmark {
 
@@ -57,10 +63,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
 private:
-    void Place(QWidget* w, int left, int top, int width, int height) const;
+    // Places `w` at a rectangle of design measures (twips).
+    void Place(QWidget* w, const QRect& twips) const;
     bool AnyChoiceShown() const;
     void Choose(int16_t index);
 
@@ -70,6 +78,10 @@ private:
     bool chosen_ = false;
     double dpi_ = 96.0;
 
+    // The frames, labels and buttons laid out in ErrorDialog.ui, whose pixels are those of a
+    // screen of 96 dpi; kept as twips, from which the dialog is placed on any screen.
+    std::unique_ptr<Ui::ErrorDialog> ui_;
+    std::vector<std::pair<QWidget*, QRect>> design_;
     std::array<QGroupBox*, 5> frames_ {};
     QLabel* lblComment_ = nullptr;
     QLabel* label1_ = nullptr;

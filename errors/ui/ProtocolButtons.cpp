@@ -54,7 +54,7 @@ void SendProtocol(const frmPanne& panne, platform::Services& services) noexcept
     try {
         services.SetClipboardText(BuildProtocol(panne));
         // Without a browser there is nothing to do; the text is on the clipboard anyway.
-        (void)services.ShellOpen(program::kHomePage);
+        (void)services.ShellOpen(program::kHomePage, "");  // in no particular folder
     } catch (...) {
     }
 }

@@ -17,12 +17,17 @@ struct FakeServices : platform::Services {
     std::optional<std::string> OpenFile(const platform::FileDialogRequest&) override { return {}; }
     std::optional<std::string> SaveFile(const platform::FileDialogRequest&) override { return {}; }
     // No browser: the program must go on without one.
-    bool ShellOpen(const std::string& target) override { return calls.push_back("open " + target), false; }
+    bool ShellOpen(const std::string& target, const std::string& workingDir) override
+    {
+        calls.push_back("open " + target + (workingDir.empty() ? "" : " in " + workingDir));
+        return false;
+    }
     void SetClipboardText(const std::string& text) override { calls.push_back("clip " + text); }
     void Beep() override { calls.push_back("beep"); }
 
     platform::Answer answer = platform::Answer::No;
-    std::vector<std::string> calls;  // "box TEXT", "open TARGET", "clip TEXT", "beep"
+    // "box TEXT", "open TARGET" (and " in FOLDER" where one is asked), "clip TEXT", "beep"
+    std::vector<std::string> calls;
 };
 
 }  // namespace stellmark::test

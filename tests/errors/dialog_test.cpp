@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -23,7 +24,12 @@ using namespace std::string_literals;
 namespace {
 
 struct QtEnvironment : ::testing::Environment {
-    void SetUp() override { app = std::make_unique<QApplication>(argc, argv); }
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     void TearDown() override { app.reset(); }
     int argc = 1;
     char* argv[2] = {const_cast<char*>("errors_dialog_test"), nullptr};
@@ -97,6 +103,49 @@ TEST_F(DialogTest, SizeAndTheContinueButtonsOfTheSetBits)
     }
 }
 
+TEST_F(DialogTest, FramesLabelsAndButtonsSitAtTheirTwipsWithTheProtocolsCaptions)
+{
+    struct Place {
+        const char* control;
+        QRect twips;  // relative to the dialog for a frame, else to the frame
+        const char* caption = nullptr;  // title or text, where the protocol names it too
+    };
+    const std::vector<Place> design = {
+        {"framComment", {0, 0, 7215, 975}},
+        {"lblComment", {120, 120, 6975, 735}},
+        {"framFehler", {0, 975, 7215, 1575}, frmPanne::kFramFehlerCaption},
+        {"Label1", {120, 240, 780, 1095}},
+        {"lblErrTitel0", {960, 240, 975, 255}, frmPanne::lblErrTitel[0]},
+        {"lblErrTitel1", {960, 720, 975, 255}, frmPanne::lblErrTitel[1]},
+        {"lblErrTitel2", {960, 960, 975, 255}, frmPanne::lblErrTitel[2]},
+        {"lblErrTitel3", {960, 1200, 975, 255}, frmPanne::lblErrTitel[3]},
+        {"lblError0", {2040, 240, 5085, 495}},
+        {"lblError1", {2040, 720, 5085, 255}},
+        {"lblError2", {2040, 960, 5085, 255}},
+        {"lblError3", {2040, 1200, 5085, 255}},
+        {"framProtocol", {0, 2550, 7215, 735}},
+        {"cmdProtocol1", {2040, 240, 1335, 375}},
+        {"cmdProtocol3", {5640, 240, 1335, 375}},
+        {"framCallStack", {0, 3285, 7215, 1695}, frmPanne::kFramCallStackCaption},
+        {"lstCallStack", {120, 240, 6975, 1395}},
+        {"framContinue", {0, 4980, 7215, 855}},
+    };
+    dialog_.Prepare(frmPanne::Instance(), 255);
+    for (const Place& c : design) {
+        SCOPED_TRACE(c.control);
+        auto* w = dialog_.findChild<QWidget*>(c.control);
+        ASSERT_NE(w, nullptr);
+        const QRect& t = c.twips;
+        auto* frame = qobject_cast<QGroupBox*>(w);
+        // A frame's height is what remains to the next one, so the stack adds up exactly.
+        const int height = frame ? Px(t.y() + t.height()) - Px(t.y()) : Px(t.height());
+        EXPECT_EQ(w->geometry(), QRect(Px(t.x()), Px(t.y()), Px(t.width()), height));
+        if (!c.caption)
+            continue;
+        EXPECT_EQ((frame ? frame->title() : static_cast<QLabel*>(w)->text()).toStdString(), c.caption);
+    }
+}
+
 TEST_F(DialogTest, ShowModalReturnsTheButtonPressedWhileEscapeAndCloseChooseNothing)
 {
     struct Case {
@@ -120,6 +169,50 @@ TEST_F(DialogTest, ShowModalReturnsTheButtonPressedWhileEscapeAndCloseChooseNoth
         });
         EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
         EXPECT_TRUE(drive.ran);
+    }
+}
+
+TEST_F(DialogTest, OpensWithTheFocusInTheListWhereReturnPressesNothingAndKeysPressTheFocusedButton)
+{
+    using Keys = std::vector<Qt::Key>;  // typed in turn into whatever has the focus
+    struct Case {
+        const char* name;
+        int16_t bits;
+        Keys keys;
+        int16_t result;
+        std::vector<std::string> calls;  // of the services after the beep, their beginnings
+    };
+    const std::string www = "open "s + program::kHomePage;
+    const std::vector<Case> cases = {
+        {.name = "Return, then Tab to the first choice and Return", .bits = 255,
+         .keys = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Return}, .result = 0, .calls = {}},
+        {.name = "Tab past a hidden button, Space", .bits = 5,
+         .keys = {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space}, .result = 2, .calls = {}},
+        {.name = "back to the WWW button, Return, round to the last choice", .bits = 255,
+         .keys = {Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Backtab, Qt::Key_Backtab, Qt::Key_Enter},
+         .result = 3, .calls = {"clip ", www}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        services_.calls.clear();
+        WhileShown drive(dialog_, [&] {
+            // The focus the dialog gives on activation; the offscreen platform does not always
+            // activate a dialog shown again, so the test does.
+            EXPECT_EQ(dialog_.focusWidget(), dialog_.lstCallStack());
+            QApplication::setActiveWindow(&dialog_);
+            EXPECT_EQ(QApplication::focusWidget(), dialog_.lstCallStack());
+            for (Qt::Key key : c.keys) {
+                ASSERT_TRUE(dialog_.isVisible()) << "chosen before the last key";
+                QTest::keyClick(QApplication::focusWidget(), key);
+            }
+        });
+        EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
+        EXPECT_TRUE(drive.ran);
+        // No protocol file saved on the way.
+        ASSERT_EQ(services_.calls.size(), c.calls.size() + 1);
+        EXPECT_EQ(services_.calls[0], "beep");
+        for (std::size_t i = 0; i < c.calls.size(); ++i)
+            EXPECT_TRUE(services_.calls[i + 1].starts_with(c.calls[i])) << services_.calls[i + 1];
     }
 }
 

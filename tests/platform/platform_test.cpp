@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QDateTime>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <map>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
@@ -49,6 +53,99 @@ TEST(QtServices, SaveDialogIsQtsOwnInGermanAndAddsNoExtension)
                                                "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|",
                                                2});
     EXPECT_EQ(chosen, dir / "ziel");  // answered: the checks above ran
+}
+
+TEST(QtServices, FileDialogShowsSizesAndDatesInGermanWhateverTheDesktopsLocale)
+{
+    ASSERT_TRUE(LoadGermanTranslations(*QCoreApplication::instance()));
+    test::TempDir dir;
+    struct File {
+        const char* name;
+        qint64 size;
+        const char* sizeShown;  // as a German reads it
+    };
+    const File files[] = {
+        {.name = "klein.img", .size = 500, .sizeShown = "500 Bytes"},
+        {.name = "gross.img", .size = 1234567, .sizeShown = "1,18 MiB"},
+    };
+    const QDateTime modified(QDate(2024, 11, 30), QTime(23, 59));
+    for (const File& f : files) {
+        test::WriteFile(dir / f.name, std::string(static_cast<std::size_t>(f.size), 'x'));
+        QFile file(QString::fromStdString(dir / f.name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+    }
+    ::mkdir((dir / "ordner").c_str(), 0755);
+
+    std::map<std::string, std::pair<QString, QString>> shown;  // name: size, date
+    QTimer look;  // reads the detail view once the dialog lists the files, then cancels it
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* view = dialog ? dialog->findChild<QTreeView*>("treeView") : nullptr;
+        if (!view || !view->isVisible())
+            return;
+        const QAbstractItemModel* model = view->model();
+        shown.clear();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+            auto cell = [&](int column) { return model->index(row, column, view->rootIndex()).data().toString(); };
+            shown[cell(0).toStdString()] = {cell(1), cell(3)};
+        }
+        if (shown.size() < 3 || shown["gross.img"].first.startsWith("0"))
+            return;  // the model is still examining the files
+        look.stop();
+        EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Größe"));
+        dialog->reject();
+    });
+    look.start(20);
+    EXPECT_EQ(QtServices().OpenFile({"Öffnen", dir.Path(), "", "Alle Dateien (*.*)|*.*|", 1}), std::nullopt);
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        EXPECT_EQ(shown[f.name].first.toStdString(), f.sizeShown);
+        EXPECT_EQ(shown[f.name].second.toStdString(), "30.11.24 23:59");
+    }
+    EXPECT_EQ(shown["ordner"].first.toStdString(), "");  // a folder has no size
+}
+
+// Sets an environment variable while the object lives and restores it, also when a test fails.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv() { old_.isNull() ? (void)qunsetenv(name_) : (void)qputenv(name_, old_); }
+
+private:
+    const char* name_;
+    QByteArray old_;
+};
+
+TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
+{
+    // A stand-in for the desktop's opener, first on the path: it notes where it ran and what for.
+    test::TempDir bin, help, web;
+    const std::string seen = bin / "seen";
+    test::WriteFile(bin / "xdg-open", "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > '" + seen +
+                                          ".tmp' && mv '" + seen + ".tmp' '" + seen + "'\n");
+    ASSERT_EQ(::chmod((bin / "xdg-open").c_str(), 0755), 0);
+    ScopedEnv path("PATH", QByteArray::fromStdString(bin.Path()) + ":" + qgetenv("PATH"));
+    struct Case {
+        std::string target, folder;
+        std::string ranIn, opened;  // what the opener saw
+    };
+    const std::vector<Case> cases = {
+        {.target = help / "liesmich.txt", .folder = help.Path(), .ranIn = help.Path(),
+         .opened = help / "liesmich.txt"},
+        {.target = program::kHomePage, .folder = web.Path(), .ranIn = web.Path(),
+         .opened = program::kHomePage},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        ::unlink(seen.c_str());
+        EXPECT_TRUE(QtServices().ShellOpen(c.target, c.folder));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return test::Exists(seen); }, 5000));
+        EXPECT_EQ(test::ReadFile(seen), c.ranIn + "\n" + c.opened + "\n");
+    }
 }
 
 TEST(FileInstanceLock, IsRefusedWhileAnotherProcessHoldsItAndTakenOverOnceThatIsKilled)

@@ -29,7 +29,7 @@ public:
     }
     std::optional<std::string> OpenFile(const platform::FileDialogRequest&) override { return {}; }
     std::optional<std::string> SaveFile(const platform::FileDialogRequest&) override { return {}; }
-    bool ShellOpen(const std::string&) override { return false; }
+    bool ShellOpen(const std::string&, const std::string&) override { return false; }
     void SetClipboardText(const std::string&) override {}
     void Beep() override {}
     bool Acquire() override { return true; }

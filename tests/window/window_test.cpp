@@ -2,6 +2,7 @@
 // folder, data files and INI file lie in a temporary folder; file dialogs are answered from a
 // script, message boxes and error dialogs recorded instead of shown; the watchdog of the
 // test program's main fails a test that leaves a real dialog open.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
@@ -13,10 +14,13 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <set>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "FocusMark.h"
 #include "InstanceLock.h"
+#include "Program.h"
 #include "Services.h"
 #include "StellmarkVersion.h"
 #include "TestSupport.h"
@@ -45,10 +49,17 @@ public:
     }
     Answer OpenFile(const Request& r) override { return Ask(r); }
     Answer SaveFile(const Request& r) override { return Ask(r); }
-    bool ShellOpen(const std::string&) override { return false; }
+    bool ShellOpen(const std::string& target, const std::string& workingDir) override
+    {
+        opened.push_back(target);
+        openedIn.push_back(workingDir);
+        return false;
+    }
     void SetClipboardText(const std::string&) override {}
     void Beep() override {}
     bool Acquire() override { return !another; }
+    std::vector<std::string> opened;    // what the shell was asked to open
+    std::vector<std::string> openedIn;  // and in which working folder
     Answer Ask(const Request& r)
     {
         asked.push_back(r);
@@ -132,13 +143,128 @@ protected:
     std::filesystem::path previousDir = std::filesystem::current_path();
 };
 
+using Layout = WindowTest;
+using Look = WindowTest;
 using Lifecycle = WindowTest;
 using Selection = WindowTest;
 using Start = WindowTest;
 using Pointer = WindowTest;
+using Keyboard = WindowTest;
 
 const char* const kExpert = "Experte - auszulesenden Bereich angeben";
 const char* const kInsert = "root [CramFS] einfügen";
+
+// ---------------------------------------------------------------------------------------------
+// The layout: every control where the inventory of the window puts it
+
+TEST_F(Layout, EveryControlSitsWhereTheInventoryPutsIt)
+{
+    struct Place {
+        const char* control;
+        QRect at;  // left, top, width, height in pixels of the window or of frmExperte
+        bool inExpertFrame = false;
+    };
+    const std::vector<Place> inventory = {
+        {"Label2", {44, 4, 289, 57}},           {"Label1", {48, 8, 293, 49}},
+        {"Label3", {16, 0, 377, 25}},           {"cmdMin", {356, 16, 17, 17}},
+        {"cmdExit", {376, 16, 17, 17}},         {"Picture1", {388, -12, 21, 21}},
+        {"lblVersion", {352, 48, 43, 13}},      {"Check1", {32, 60, 181, 17}},
+        {"cmdFileOpen", {4, 80, 21, 17}},       {"txtFile", {32, 80, 361, 17}},
+        {"Label5", {0, 100, 29, 17}},           {"lblInfo", {32, 100, 361, 17}},
+        {"Label4", {16, 128, 57, 17}},          {"Combo1", {76, 124, 253, 21}},
+        {"cmdStart", {336, 124, 57, 21}},       {"Command2", {336, 148, 57, 21}},
+        {"frmExperte", {32, 152, 297, 133}},    {"Label9", {12, 4, 221, 17}, true},
+        {"Label10", {12, 20, 281, 17}, true},
+        // Drawn 113 wide; the Liberation face runs wider than the bitmap font it replaces, and
+        // the room up to lblImageSize is free.
+        {"Label11", {12, 40, 127, 17}, true},   {"lblImageSize", {140, 40, 153, 17}, true},
+        {"Label13", {12, 64, 33, 17}, true},    {"txtStart", {44, 64, 97, 17}, true},
+        {"Label14", {156, 64, 33, 17}, true},   {"txtEnde", {188, 64, 97, 17}, true},
+        {"Label12", {12, 92, 261, 37}, true},   {"Label17", {32, 156, 293, 17}},
+        {"cmdFileCramfs", {4, 176, 21, 17}},    {"txtCramfs", {32, 176, 361, 17}},
+        {"Label16", {0, 196, 29, 17}},          {"lblCramfsInfo", {32, 196, 361, 17}},
+        {"Label6", {8, 288, 309, 17}},          {"cmdEnde", {336, 292, 57, 21}},
+        {"Label8", {8, 300, 109, 17}},          {"Label7", {112, 300, 207, 13}},
+    };
+    auto text = [](const QRect& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) +
+               "x" + std::to_string(r.height());
+    };
+    frmMain& f = Load();
+    EXPECT_EQ(f.size(), QSize(398, 318));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+    std::set<std::string> placed;
+    for (const Place& c : inventory) {
+        SCOPED_TRACE(c.control);
+        auto* w = f.findChild<QWidget*>(c.control);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->parentWidget(), c.inExpertFrame ? static_cast<QWidget*>(f.frmExperte) : &f);
+        EXPECT_EQ(text(w->geometry()), text(c.at));
+        placed.insert(c.control);
+    }
+    // Nothing on the window that the inventory does not place (Qt's own parts aside).
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        const std::string name = w->objectName().toStdString();
+        const bool own = w->parentWidget() == &f || w->parentWidget() == f.frmExperte;
+        if (own && !name.starts_with("qt_") && name != "FocusMark") {
+            EXPECT_TRUE(placed.count(name)) << "not in the inventory: " << name;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// How the controls look: disabled ones greyed
+
+// The darkest pixel of `area` in a rendering of `w`: the ink of its caption or glyph.
+QColor Darkest(QWidget* w, const QRect& area)
+{
+    const QImage image = w->grab().toImage();
+    QColor darkest = Qt::white;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (QColor c = image.pixelColor(x, y); c.lightness() < darkest.lightness())
+                darkest = c;
+    return darkest;
+}
+
+TEST_F(Look, StartAndTheListAreGreyedWhileDisabledAndKeepTheirColoursWhenEnabled)
+{
+    struct State {
+        const char* name;
+        int imageClass;  // -1: no file picked; 0: a text file
+        bool enabled;
+    };
+    const State states[] = {
+        {.name = "first screen", .imageClass = -1, .enabled = false},
+        {.name = "valid image", .imageClass = 22, .enabled = true},
+        {.name = "invalid file", .imageClass = 0, .enabled = false},
+    };
+    frmMain& f = Load();
+    for (const State& s : states) {
+        SCOPED_TRACE(s.name);
+        if (s.imageClass >= 0)
+            Choose(MakeImage(work / std::to_string(s.imageClass), s.imageClass));
+        ASSERT_EQ(f.cmdStart->isEnabled(), s.enabled);
+        ASSERT_EQ(f.Combo1->isEnabled(), s.enabled);
+        // The caption "Start" in the middle of the button; the list's face left of its arrow.
+        const QColor ink = Darkest(f.cmdStart, f.cmdStart->rect().adjusted(12, 4, -12, -4));
+        const QColor face = f.Combo1->grab().toImage().pixelColor(f.Combo1->width() - 40, f.Combo1->height() / 2);
+        const QColor arrow = Darkest(f.Combo1, QRect(f.Combo1->width() - 20, 4, 16, 13));
+        SCOPED_TRACE("ink " + ink.name().toStdString() + ", face " + face.name().toStdString() +
+                     ", arrow " + arrow.name().toStdString());
+        if (s.enabled) {
+            EXPECT_LT(ink.lightness(), 64);                // a black caption
+            EXPECT_GE(face.blue() - face.red(), 16);       // on light blue
+            EXPECT_LT(arrow.lightness(), 110);
+        } else {
+            EXPECT_GE(ink.lightness(), 96);                // a grey caption, neither black
+            EXPECT_LE(ink.lightness(), 192);               // nor lost in the face
+            EXPECT_LE(std::abs(ink.blue() - ink.red()), 16);
+            EXPECT_LE(face.blue() - face.red(), 8);        // on a grey face
+            EXPECT_GE(arrow.lightness(), 128);
+        }
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and shutdown
@@ -419,6 +545,17 @@ TEST_F(Start, OddOutputsAreRefusedAndAnOutputLeftIncompleteIsNeverSilent)
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"alt.img"});
 }
 
+TEST_F(Lifecycle, HelpAndLinkOpenWithTheProgramsFolderAsWorkingFolder)
+{
+    frmMain& f = Load();
+    ASSERT_NE(std::filesystem::current_path().string(), prog.Path());  // not the same by chance
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    QTest::mouseClick(f.Label7, Qt::LeftButton, Qt::NoModifier, {20, 5});
+    EXPECT_EQ(fakes.opened, (std::vector<std::string>{prog / "liesmich.txt", program::kHomePage}));
+    EXPECT_EQ(fakes.openedIn, (std::vector<std::string>{prog.Path(), prog.Path()}));
+    EXPECT_TRUE(presenter.calls.empty());  // nobody there to open them is no failure
+}
+
 TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
 {
     TempDir gone;
@@ -507,6 +644,134 @@ TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
         QCursor::setPos(0, 0);
         f.Timer1_Timer();
     }
+}
+
+}  // namespace
+}  // namespace stellmark::test
+
+namespace stellmark::test {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The keyboard: the tab order, the focus mark, Return and Space
+
+QWidget* Focused() { return QApplication::focusWidget(); }
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(Focused(), key, modifiers);
+}
+
+TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
+{
+    struct State {
+        const char* name;
+        std::vector<std::string> stops;  // from the first Tab on, until it comes round again
+    };
+    const State expert = {
+        .name = "expert frame shown",
+        .stops = {"cmdMin", "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart",
+                  "Command2", "txtStart", "txtEnde", "Label7", "cmdEnde"},
+    };
+    const State chooser = {
+        .name = "CramFS chooser shown",
+        .stops = {"cmdMin", "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart",
+                  "Command2", "cmdFileCramfs", "txtCramfs", "Label7", "cmdEnde"},
+    };
+    frmMain& f = Load();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    EXPECT_EQ(Focused(), f.Picture1);  // the window starts with no control marked
+
+    // A mouse user sees no mark: the focus taken by a click shows only Qt's own.
+    QTest::mouseClick(f.txtFile, Qt::LeftButton);
+    ASSERT_EQ(Focused(), f.txtFile);
+    auto* mark = f.findChild<QWidget*>("FocusMark");
+    ASSERT_NE(mark, nullptr);
+    EXPECT_FALSE(mark->isVisible());
+
+    for (const State* state : {&expert, &chooser}) {
+        SCOPED_TRACE(state->name);
+        QTest::mouseClick(f.Check1, Qt::LeftButton);
+        if (state == &expert) {
+            Choose(MakeImage(work / "b.img", 22));  // any file, box off: the expert entry
+            ASSERT_EQ(Focused(), f.Picture1);        // where a pick leaves it
+        } else {
+            Pick(kInsert);  // the same image, box on
+            f.Picture1->setFocus();
+        }
+        std::vector<std::string> stops;
+        QRect previous;
+        for (std::size_t i = 0; i <= state->stops.size(); ++i) {
+            Press(Qt::Key_Tab);
+            QWidget* w = Focused();
+            ASSERT_NE(w, nullptr);
+            stops.push_back(w->objectName().toStdString());
+            SCOPED_TRACE(stops.back());
+            // In reading order: further right on the same line, or on a line further down.
+            const QRect at(w->mapTo(&f, QPoint(0, 0)), w->size());
+            const bool sameLine = at.top() <= previous.bottom() && previous.top() <= at.bottom();
+            if (i > 0 && i < state->stops.size()) {
+                EXPECT_TRUE(sameLine ? at.left() > previous.left() : at.top() > previous.top());
+            }
+            previous = at;
+            // The mark: yellow outside black, around the control, on every side.
+            const QImage shot = f.grab().toImage();
+            const int midX = at.center().x(), midY = at.center().y();
+            const std::pair<QPoint, QPoint> sides[] = {
+                {{at.left() - 2, midY}, {at.left() - 1, midY}},
+                {{at.right() + 2, midY}, {at.right() + 1, midY}},
+                {{midX, at.top() - 2}, {midX, at.top() - 1}},
+                {{midX, at.bottom() + 2}, {midX, at.bottom() + 1}},
+            };
+            for (auto [outer, inner] : sides) {
+                if (outer.y() < 0)
+                    continue;
+                EXPECT_EQ(shot.pixelColor(outer), window::FocusMark::kOuter) << outer.x() << "," << outer.y();
+                EXPECT_EQ(shot.pixelColor(inner), window::FocusMark::kInner) << inner.x() << "," << inner.y();
+            }
+        }
+        std::vector<std::string> round = state->stops;
+        round.push_back(state->stops.front());  // and round again
+        EXPECT_EQ(stops, round);
+        Press(Qt::Key_Backtab);
+        EXPECT_EQ(Focused()->objectName().toStdString(), state->stops.back());
+    }
+}
+
+TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonAndTheLinkAndNothingElse)
+{
+    struct Case {
+        const char* control;
+        Qt::Key key;
+        std::vector<std::string> opened;  // what the shell is asked to open
+        std::size_t dialogs;              // open dialogs asked for
+    };
+    const std::string help = wsFiles::IsSlash(prog.Path()) + "liesmich.txt";
+    const std::vector<Case> cases = {
+        {.control = "Picture1", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Return, .opened = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Enter, .opened = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Space, .opened = {help}, .dialogs = 0},
+        {.control = "cmdFileOpen", .key = Qt::Key_Return, .opened = {}, .dialogs = 1},
+        {.control = "cmdFileOpen", .key = Qt::Key_Space, .opened = {}, .dialogs = 1},
+        {.control = "Label7", .key = Qt::Key_Return, .opened = {program::kHomePage}, .dialogs = 0},
+        {.control = "Label7", .key = Qt::Key_Space, .opened = {program::kHomePage}, .dialogs = 0},
+        {.control = "txtFile", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
+    };
+    frmMain& f = Load();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " " + std::to_string(c.key));
+        fakes.opened.clear();
+        fakes.asked.clear();
+        f.findChild<QWidget*>(c.control)->setFocus(Qt::TabFocusReason);
+        Press(c.key);
+        EXPECT_EQ(fakes.opened, c.opened);
+        EXPECT_EQ(fakes.asked.size(), c.dialogs);
+    }
+    EXPECT_TRUE(fakes.boxes.empty());
+    EXPECT_TRUE(ends.empty());
 }
 
 }  // namespace
