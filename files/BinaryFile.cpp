@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -174,24 +175,30 @@ void TempOutput::Create(const std::string& destination)
     // A write-protected file is not replaced behind its protection.
     if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
         ThrowErrno(errno, destination, Access::Write);
-    std::string pattern = FolderOf(target) + kPrefix + "XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    int fd = ::mkostemp(buf.data(), O_CLOEXEC);
-    if (fd < 0)
-        ThrowErrno(errno, destination, Access::Write);
-    if (!pending::Add(buf.data())) {
-        ::close(fd);
-        ::unlink(buf.data());
-        throw Failure(err::TooManyFiles).About(destination, Access::Write);
+    // The name is registered before the file exists: a signal at any moment finds every
+    // temporary file that may stand, never one that is not yet known.
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    int fd = -1;
+    std::string temp;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temp = FolderOf(target) + kPrefix;
+        for (int i = 0; i < 6; ++i)
+            temp += kChars[random() % (sizeof kChars - 1)];
+        if (!pending::Add(temp))
+            throw Failure(err::TooManyFiles).About(destination, Access::Write);
+        // The ordinary mode of a new file; the process's umask applies.
+        fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            int e = errno;
+            pending::Remove(temp);
+            if (e != EEXIST || attempt >= 100)
+                ThrowErrno(e, destination, Access::Write);
+        }
     }
-    temp_ = buf.data();
+    temp_ = temp;
     target_ = target;
     destination_ = destination;
-    // mkostemp makes the file private; a new result gets the ordinary mode of a new file.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
     Adopt(fd, destination, Access::Write);
 }
 
