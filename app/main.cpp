@@ -2,14 +2,14 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-#include "InstanceLock.h"
-#include "Pending.h"
-#include "QtServices.h"
-#include "ErrorDialog.h"
-#include "Protocol.h"
-#include "Translations.h"
-#include "frmMain.h"
-#include "frmPanne.h"
+#include "platform/InstanceLock.h"
+#include "errors/Pending.h"
+#include "platform/QtServices.h"
+#include "errors/ui/ErrorDialog.h"
+#include "errors/Protocol.h"
+#include "platform/Translations.h"
+#include "window/frmMain.h"
+#include "errors/frmPanne.h"
 
 int main(int argc, char** argv)
 {

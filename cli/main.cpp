@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "Actions.h"
-#include "CramfsCheck.h"
-#include "Layout.h"
-#include "Pending.h"
-#include "Program.h"
-#include "frmPanne.h"
-#include "modMain.h"
-#include "wsFiles.h"
+#include "operations/Actions.h"
+#include "operations/CramfsCheck.h"
+#include "core/Layout.h"
+#include "errors/Pending.h"
+#include "errors/Program.h"
+#include "errors/frmPanne.h"
+#include "core/modMain.h"
+#include "files/wsFiles.h"
 
 using namespace stellmark;
 using Json = nlohmann::ordered_json;

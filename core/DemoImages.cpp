@@ -1,13 +1,13 @@
-#include "DemoImages.h"
+#include "core/DemoImages.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "Failure.h"
-#include "Layout.h"
-#include "modMain.h"
+#include "errors/Failure.h"
+#include "core/Layout.h"
+#include "core/modMain.h"
 
 namespace stellmark::demo {
 

@@ -1,14 +1,14 @@
-#include "modMain.h"
+#include "core/modMain.h"
 
 #include <array>
 #include <cstring>
 #include <limits>
 
-#include "BinaryFile.h"
-#include "Layout.h"
-#include "Proc.h"
-#include "Program.h"
-#include "wsFiles.h"
+#include "files/BinaryFile.h"
+#include "core/Layout.h"
+#include "errors/Proc.h"
+#include "errors/Program.h"
+#include "files/wsFiles.h"
 
 namespace stellmark::modMain {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "BinaryFile.h"
+#include "files/BinaryFile.h"
 
 namespace stellmark::modMain {
 

@@ -1,9 +1,9 @@
 // Writes the demo images into a folder and says of each what it is.
 #include <iostream>
 
-#include "DemoImages.h"
-#include "Failure.h"
-#include "modMain.h"
+#include "core/DemoImages.h"
+#include "errors/Failure.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 

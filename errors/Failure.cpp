@@ -1,4 +1,4 @@
-#include "Failure.h"
+#include "errors/Failure.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "Pending.h"
+#include "errors/Pending.h"
 
 #include <atomic>
 #include <climits>

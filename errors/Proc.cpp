@@ -1,4 +1,4 @@
-#include "Proc.h"
+#include "errors/Proc.h"
 
 namespace stellmark {
 

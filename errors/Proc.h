@@ -17,9 +17,9 @@
 #include <string_view>
 #include <utility>
 
-#include "Failure.h"
-#include "TraceValue.h"
-#include "frmPanne.h"
+#include "errors/Failure.h"
+#include "errors/TraceValue.h"
+#include "errors/frmPanne.h"
 
 namespace stellmark {
 

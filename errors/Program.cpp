@@ -1,4 +1,4 @@
-#include "Program.h"
+#include "errors/Program.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,7 +3,7 @@
 // layer need them. Tests may point the program file elsewhere.
 #include <string>
 
-#include "StellmarkVersion.h"
+#include "generated/StellmarkVersion.h"
 
 namespace stellmark::program {
 

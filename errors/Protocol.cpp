@@ -1,4 +1,4 @@
-#include "Protocol.h"
+#include "errors/Protocol.h"
 
 #include <cctype>
 #include <cerrno>
@@ -12,8 +12,8 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include "Program.h"
-#include "frmPanne.h"
+#include "errors/Program.h"
+#include "errors/frmPanne.h"
 
 namespace stellmark {
 

@@ -1,4 +1,4 @@
-#include "TraceValue.h"
+#include "errors/TraceValue.h"
 
 #include <cxxabi.h>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "frmPanne.h"
+#include "errors/frmPanne.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
-#include "Pending.h"
-#include "Program.h"
+#include "errors/Pending.h"
+#include "errors/Program.h"
 
 namespace stellmark {
 

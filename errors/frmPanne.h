@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "Failure.h"
-#include "TraceValue.h"
+#include "errors/Failure.h"
+#include "errors/TraceValue.h"
 
 namespace stellmark {
 

@@ -1,4 +1,4 @@
-#include "BinaryFile.h"
+#include "files/BinaryFile.h"
 
 #include <cerrno>
 #include <climits>
@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "Failure.h"
-#include "Pending.h"
+#include "errors/Failure.h"
+#include "errors/Pending.h"
 
 namespace stellmark {
 

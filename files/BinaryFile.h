@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Failure.h"
+#include "errors/Failure.h"
 
 namespace stellmark {
 

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "BinaryFile.h"
-#include "IniText.h"
-#include "Proc.h"
-#include "Program.h"
-#include "wsFiles.h"
+#include "files/BinaryFile.h"
+#include "files/IniText.h"
+#include "errors/Proc.h"
+#include "errors/Program.h"
+#include "files/wsFiles.h"
 
 namespace stellmark::wsFiles {
 

@@ -1,4 +1,4 @@
-#include "IniText.h"
+#include "files/IniText.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
-#include "wsFiles.h"
+#include "files/wsFiles.h"
 
 #include <sys/stat.h>
 
-#include "Proc.h"
+#include "errors/Proc.h"
 
 namespace stellmark::wsFiles {
 

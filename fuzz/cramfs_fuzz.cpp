@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "CramfsCheck.h"
+#include "operations/CramfsCheck.h"
 
 using namespace stellmark;
 

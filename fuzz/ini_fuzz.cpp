@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "frmPanne.h"
-#include "wsFiles.h"
+#include "errors/frmPanne.h"
+#include "files/wsFiles.h"
 
 using namespace stellmark;
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Actions.h"
-#include "modMain.h"
+#include "operations/Actions.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 

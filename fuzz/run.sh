@@ -29,7 +29,7 @@ if [ ! -x "$program" ] ||
    [ -n "$(find "${sources[@]}" "$src"/{errors,files,core,operations}/*.h "$build"/generated/*.h \
              -newer "$program" 2>/dev/null | head -n 1)" ]; then
   clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$src"/errors -I"$src"/files -I"$src"/core -I"$src"/operations -I"$build"/generated \
+    -I"$src" -I"$build" \
     "${sources[@]}" -lz -o "$program"
 fi
 # libFuzzer adds what it finds to the corpus folder: start from the seeds alone every time.

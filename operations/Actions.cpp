@@ -1,4 +1,4 @@
-#include "Actions.h"
+#include "operations/Actions.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Layout.h"
-#include "modMain.h"
-#include "wsFiles.h"
+#include "core/Layout.h"
+#include "core/modMain.h"
+#include "files/wsFiles.h"
 
 namespace stellmark::ops {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "BinaryFile.h"
-#include "Layout.h"
-#include "Proc.h"
+#include "files/BinaryFile.h"
+#include "core/Layout.h"
+#include "errors/Proc.h"
 
 namespace stellmark::ops {
 

@@ -1,4 +1,4 @@
-#include "CramfsCheck.h"
+#include "operations/CramfsCheck.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include "Actions.h"
-#include "Layout.h"
+#include "operations/Actions.h"
+#include "core/Layout.h"
 
 namespace stellmark::ops {
 

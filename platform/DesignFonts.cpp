@@ -1,4 +1,4 @@
-#include "DesignFonts.h"
+#include "platform/DesignFonts.h"
 
 #include <QFont>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "InstanceLock.h"
+#include "platform/InstanceLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Program.h"
+#include "errors/Program.h"
 
 namespace stellmark::platform {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "Services.h"
+#include "platform/Services.h"
 
 namespace stellmark::platform {
 

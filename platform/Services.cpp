@@ -1,4 +1,4 @@
-#include "Services.h"
+#include "platform/Services.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "FocusMark.h"
+#include "window/FocusMark.h"
 
 #include <QApplication>
 #include <QPainter>

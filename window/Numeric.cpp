@@ -1,4 +1,4 @@
-#include "Numeric.h"
+#include "window/Numeric.h"
 
 #include <locale.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-#include "Failure.h"
+#include "errors/Failure.h"
 
 namespace stellmark::window {
 

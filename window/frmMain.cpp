@@ -1,4 +1,4 @@
-#include "frmMain.h"
+#include "window/frmMain.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,18 +24,18 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "Actions.h"
-#include "Artwork.h"
-#include "DesignFonts.h"
-#include "FocusMark.h"
-#include "InstanceLock.h"
-#include "Numeric.h"
-#include "Proc.h"
-#include "Program.h"
-#include "Screen.h"
-#include "Services.h"
-#include "modMain.h"
-#include "wsFiles.h"
+#include "operations/Actions.h"
+#include "window/Artwork.h"
+#include "platform/DesignFonts.h"
+#include "window/FocusMark.h"
+#include "platform/InstanceLock.h"
+#include "window/Numeric.h"
+#include "errors/Proc.h"
+#include "errors/Program.h"
+#include "platform/Screen.h"
+#include "platform/Services.h"
+#include "core/modMain.h"
+#include "files/wsFiles.h"
 
 namespace stellmark {
 

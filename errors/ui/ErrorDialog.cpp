@@ -1,4 +1,4 @@
-#include "ErrorDialog.h"
+#include "errors/ui/ErrorDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,10 +10,10 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "DesignFonts.h"
-#include "Protocol.h"
-#include "ProtocolButtons.h"
-#include "Services.h"
+#include "platform/DesignFonts.h"
+#include "errors/Protocol.h"
+#include "errors/ui/ProtocolButtons.h"
+#include "platform/Services.h"
 #include "ui_ErrorDialog.h"
 
 namespace stellmark {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "frmPanne.h"
+#include "errors/frmPanne.h"
 
 class QGroupBox;
 class QLabel;

@@ -1,12 +1,12 @@
-#include "ProtocolButtons.h"
+#include "errors/ui/ProtocolButtons.h"
 
 #include <QSaveFile>
 #include <sys/stat.h>
 
-#include "Program.h"
-#include "Protocol.h"
-#include "Services.h"
-#include "frmPanne.h"
+#include "errors/Program.h"
+#include "errors/Protocol.h"
+#include "platform/Services.h"
+#include "errors/frmPanne.h"
 
 namespace stellmark {
 

@@ -11,10 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "DemoImages.h"
-#include "Process.h"
-#include "StellmarkVersion.h"
-#include "TestSupport.h"
+#include "core/DemoImages.h"
+#include "tests/support/Process.h"
+#include "generated/StellmarkVersion.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 

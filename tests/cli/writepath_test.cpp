@@ -18,9 +18,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "DemoImages.h"
-#include "Process.h"
-#include "TestSupport.h"
+#include "core/DemoImages.h"
+#include "tests/support/Process.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 

@@ -4,8 +4,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "TestSupport.h"
-#include "modMain.h"
+#include "tests/support/TestSupport.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 using namespace stellmark::modMain;

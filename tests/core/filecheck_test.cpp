@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "modMain.h"
+#include "tests/support/TestSupport.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 using namespace stellmark::modMain;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Services.h"
+#include "platform/Services.h"
 
 namespace stellmark::test {
 

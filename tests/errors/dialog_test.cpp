@@ -11,12 +11,12 @@
 
 #include <memory>
 
-#include "ErrorDialog.h"
-#include "FakeServices.h"
-#include "Program.h"
-#include "StellmarkVersion.h"
-#include "Protocol.h"
-#include "TestSupport.h"
+#include "errors/ui/ErrorDialog.h"
+#include "tests/errors/FakeServices.h"
+#include "errors/Program.h"
+#include "generated/StellmarkVersion.h"
+#include "errors/Protocol.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 using namespace std::string_literals;

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
-#include "Failure.h"
-#include "TestSupport.h"
+#include "errors/Failure.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 

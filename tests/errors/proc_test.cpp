@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Program.h"
-#include "StellmarkVersion.h"
-#include "Proc.h"
-#include "TestSupport.h"
+#include "errors/Program.h"
+#include "generated/StellmarkVersion.h"
+#include "errors/Proc.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 

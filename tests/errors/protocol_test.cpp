@@ -4,12 +4,12 @@
 #include <csignal>
 #include <sys/resource.h>
 
-#include "FakeServices.h"
-#include "Program.h"
-#include "StellmarkVersion.h"
-#include "Protocol.h"
-#include "ProtocolButtons.h"
-#include "TestSupport.h"
+#include "tests/errors/FakeServices.h"
+#include "errors/Program.h"
+#include "generated/StellmarkVersion.h"
+#include "errors/Protocol.h"
+#include "errors/ui/ProtocolButtons.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 using namespace std::string_literals;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Proc.h"
-#include "TestSupport.h"
+#include "errors/Proc.h"
+#include "tests/support/TestSupport.h"
 
 using namespace stellmark;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "BinaryFile.h"
-#include "Failure.h"
-#include "TestSupport.h"
+#include "files/BinaryFile.h"
+#include "errors/Failure.h"
+#include "tests/support/TestSupport.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

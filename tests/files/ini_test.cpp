@@ -6,8 +6,8 @@
 #include <optional>
 #include <sys/resource.h>
 
-#include "TestSupport.h"
-#include "wsFiles.h"
+#include "tests/support/TestSupport.h"
+#include "files/wsFiles.h"
 
 using namespace stellmark;
 using namespace stellmark::wsFiles;

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "TestSupport.h"
-#include "wsFiles.h"
+#include "tests/support/TestSupport.h"
+#include "files/wsFiles.h"
 
 using namespace stellmark;
 using namespace stellmark::wsFiles;

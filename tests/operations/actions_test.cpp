@@ -3,9 +3,9 @@
 #include <map>
 #include <unistd.h>
 
-#include "Actions.h"
-#include "TestSupport.h"
-#include "modMain.h"
+#include "operations/Actions.h"
+#include "tests/support/TestSupport.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 using namespace stellmark::ops;

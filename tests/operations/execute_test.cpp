@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include "Actions.h"
-#include "DemoImages.h"
-#include "TestSupport.h"
-#include "modMain.h"
+#include "operations/Actions.h"
+#include "core/DemoImages.h"
+#include "tests/support/TestSupport.h"
+#include "core/modMain.h"
 
 using namespace stellmark;
 using namespace stellmark::ops;

@@ -16,11 +16,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "InstanceLock.h"
-#include "Program.h"
-#include "QtServices.h"
-#include "TestSupport.h"
-#include "Translations.h"
+#include "platform/InstanceLock.h"
+#include "errors/Program.h"
+#include "platform/QtServices.h"
+#include "tests/support/TestSupport.h"
+#include "platform/Translations.h"
 
 namespace stellmark::platform {
 namespace {

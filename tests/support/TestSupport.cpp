@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,8 +8,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "Program.h"
-#include "modMain.h"
+#include "errors/Program.h"
+#include "core/modMain.h"
 
 namespace stellmark::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frmPanne.h"
+#include "errors/frmPanne.h"
 
 namespace stellmark::test {
 

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "InstanceLock.h"
-#include "Services.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "wsFiles.h"
+#include "platform/InstanceLock.h"
+#include "platform/Services.h"
+#include "tests/support/TestSupport.h"
+#include "window/frmMain.h"
+#include "files/wsFiles.h"
 
 namespace stellmark::test {
 namespace {

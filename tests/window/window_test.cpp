@@ -18,14 +18,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "FocusMark.h"
-#include "InstanceLock.h"
-#include "Program.h"
-#include "Services.h"
-#include "StellmarkVersion.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "wsFiles.h"
+#include "window/FocusMark.h"
+#include "platform/InstanceLock.h"
+#include "errors/Program.h"
+#include "platform/Services.h"
+#include "generated/StellmarkVersion.h"
+#include "tests/support/TestSupport.h"
+#include "window/frmMain.h"
+#include "files/wsFiles.h"
 
 namespace stellmark::test {
 namespace {
