@@ -125,6 +125,14 @@ const char* const kCramfsHelp =
     "Rückgabewert 0 nur, wenn die Datei passt und ein intaktes CramFS ist.\n"
     "  --json   ein JSON-Objekt statt Textzeilen\n";
 
+// "  1x-block        1x extrahieren": short name and full text in two columns.
+std::string ActionLine(const ops::Action& a)
+{
+    std::string name(a.shortName);
+    return "  " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') +
+           std::string(a.text) + "\n";
+}
+
 std::string RunHelp()
 {
     std::string text =
@@ -139,13 +147,9 @@ std::string RunHelp()
         "  -q, --quiet       keine Zeile über das Geschriebene\n"
         "\n"
         "Aktionen:\n";
-    for (const auto& a : ops::kActions) {
-        if (a.shortName.empty())
-            continue;
-        std::string name(a.shortName);
-        text += "  " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') +
-                std::string(a.text) + "\n";
-    }
+    for (const auto& a : ops::kActions)
+        if (!a.shortName.empty())
+            text += ActionLine(a);
     return text +
            "\n"
            "Nach dem Schreiben nennt eine Zeile Pfad, Größe und bei gebauten Images deren Art.\n"
@@ -362,11 +366,8 @@ int Info(const std::string& file)
         std::cout << j.dump(2) << "\n";
     } else {
         std::cout << classText << "\n" << ops::SizeText(size) << "\n";
-        for (const auto* a : offered) {
-            std::string name(a->shortName);
-            std::cout << "  " << name << std::string(name.size() < 16 ? 16 - name.size() : 1, ' ')
-                      << a->text << "\n";
-        }
+        for (const auto* a : offered)
+            std::cout << ActionLine(*a);
         if (root) {
             std::cout << "Root-Bereich " << modMain::GetHexValue(static_cast<int32_t>(rootAt))
                       << " bis " << modMain::GetHexValue(static_cast<int32_t>(rootAt + layout::kRootSize - 1))

@@ -10,7 +10,6 @@
 
 #include <random>
 #include <utility>
-#include <vector>
 
 #include "errors/Failure.h"
 #include "errors/Pending.h"
