@@ -14,14 +14,15 @@ BIN=${2:?Programmordner fehlt}
 # The version as the build's generated header states it.
 VERSION=$(sed -n 's/^#define STELLMARK_VERSION "\(.*\)"$/\1/p' "${STELLMARK_VERSION_HEADER:?}")
 [ -n "$VERSION" ] || { echo "FEHLER: keine Version in $STELLMARK_VERSION_HEADER"; exit 1; }
-for tool in Xvfb xdotool; do
+. "$(dirname "$0")/../support/xserver.sh"
+for tool in Xvfb xdotool xauth; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool ist nicht installiert"; exit 77; }
 done
 
 T0=$(date +%s)
 TMP=$(mktemp -d "${TMPDIR:-/tmp}/stellmark-e2e.XXXXXX")
 APPDIR=$TMP/app IMGDIR=$TMP/img OUTDIR=$TMP/out
-APP="" XVFB="" WATCHDOG="" MAIN="" FAILED=0
+APP="" WATCHDOG="" MAIN="" FAILED=0
 SEP=$(printf -- '-%.0s' {1..70})
 IND='          '  # the log's indent: ten spaces
 TAB=$'\t'
@@ -35,10 +36,11 @@ cleanup() {
       timeout 10 import -window root "$TMP/bildschirm.png" 2>/dev/null
     kill -KILL "$APP" 2>/dev/null
   fi
-  [ -n "$XVFB" ] && kill "$XVFB" 2>/dev/null && wait "$XVFB" 2>/dev/null
+  xserver_stop
   [ -n "$WATCHDOG" ] && kill "$WATCHDOG" 2>/dev/null
   if [ "$FAILED" = 1 ]; then
     echo "--- Programmausgabe:"; cat "$TMP/app.log" 2>/dev/null
+    echo "--- X-Server (${DISPLAY:-}):"; cat "$TMP/xvfb.log" 2>/dev/null
     echo "--- Dateien bleiben zur Ansicht in $TMP"
   else
     rm -rf "$TMP"
@@ -63,20 +65,7 @@ WATCHDOG=$!
 # --- X server and program --------------------------------------------------------------------
 
 start_xvfb() {
-  # Xvfb picks a free display itself and names it once it accepts clients.
-  exec 3>"$TMP/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
-  XVFB=$!
-  exec 3>&-
-  local i
-  for ((i = 0; i < 100; i++)); do
-    [ -s "$TMP/display" ] && break
-    kill -0 "$XVFB" 2>/dev/null || fail "Xvfb startet nicht: $(cat "$TMP/xvfb.log")"
-    sleep 0.1
-  done
-  [ -s "$TMP/display" ] || fail "Xvfb meldet keine Anzeige"
-  DISPLAY=:$(tr -d "[:space:]" <"$TMP/display")
-  export DISPLAY
+  xserver_start "$TMP" -screen 0 1024x768x24 -dpi 96 || fail "kein X-Server"
 }
 
 start_app() {

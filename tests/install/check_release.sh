@@ -9,10 +9,11 @@ build=${1:?build folder}
 . "$(dirname "$0")/common.sh"
 version=$(version_from "${2:?version header}")
 tmp=$(mktemp -d)
-app="" xvfb=""
+app=""
+. "$(dirname "$0")/../support/xserver.sh"
 cleanup() {
   [ -z "$app" ] || { kill -KILL "$app"; wait "$app"; } 2>/dev/null || true
-  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  xserver_stop
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -44,16 +45,10 @@ cp "$build"/bin/{boot,2zu1,1zu2}.dat "$dir/"
 mkdir -p "$tmp/run" "$tmp/home"
 chmod 700 "$tmp/run"
 export XDG_RUNTIME_DIR=$tmp/run HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config
-if command -v Xvfb >/dev/null && command -v xdotool >/dev/null; then
+if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xauth >/dev/null; then
   # On a real X server the main window must appear: a missing data file or a failed start
   # would show a message box or nothing.
-  exec 3>"$tmp/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-  xvfb=$!
-  exec 3>&-
-  for ((i = 0; i < 100; i++)); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-  [ -s "$tmp/display" ] || fail "Xvfb startet nicht: $(cat "$tmp/xvfb.log")"
-  export DISPLAY=:$(tr -d '[:space:]' <"$tmp/display")
+  xserver_start "$tmp" -screen 0 1024x768x24 || fail "kein X-Server"
   (cd "$tmp" && unset QT_QPA_PLATFORM && exec "$dir/stellmark") >"$tmp/app.log" 2>&1 &
   app=$!
   seen=""
