@@ -224,7 +224,7 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         QTest::mouseClick(dialog_.cmdProtocol(3), Qt::LeftButton);
         QTest::keyClick(&dialog_, Qt::Key_S, Qt::AltModifier);  // its click follows an animation
-        EXPECT_TRUE(QTest::qWaitFor([&] { return services_.calls.size() == 4; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return services_.calls.size() == 4; }, 10000));
         const std::string clip = services_.calls.size() > 1 ? services_.calls[1] : "";
         EXPECT_NE(clip.find("11-30-2024 / 23:59:59"), std::string::npos);  // the replaced clock's time
         EXPECT_EQ(services_.calls, (std::vector<std::string> {

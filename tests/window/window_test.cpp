@@ -623,7 +623,7 @@ TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
     QTest::mouseMove(f.Label7, {20, 5});  // the real pointer and the real timer
     EXPECT_EQ(colour(), yellow);
     QCursor::setPos(0, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.blnHover(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.blnHover(); }, 10000));
 
     const QRect r = f.Label7->geometry();
     const int L = r.x(), T = r.y(), R = L + r.width(), B = T + r.height();
