@@ -139,8 +139,8 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
 {
     // Reading trims blanks at the ends and drops a pair of quotes: such a value goes into
     // quotes of its own, so that it reads back as given (a folder name may end in a blank).
-    const bool blankEnd = kBlanks.find(value.front()) != std::string_view::npos ||
-                          kBlanks.find(value.back()) != std::string_view::npos;
+    const bool blankEnd = !value.empty() && (kBlanks.find(value.front()) != std::string_view::npos ||
+                                             kBlanks.find(value.back()) != std::string_view::npos);
     const std::string stored =
         blankEnd || Quoted(value) ? '"' + std::string(value) + '"' : std::string(value);
 
