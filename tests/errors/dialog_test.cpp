@@ -9,10 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 #include "errors/ui/ErrorDialog.h"
-#include "tests/errors/FakeServices.h"
+#include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
@@ -22,20 +20,6 @@ using namespace stellmark;
 using namespace std::string_literals;
 
 namespace {
-
-struct QtEnvironment : ::testing::Environment {
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app.reset(); }
-    int argc = 1;
-    char* argv[2] = {const_cast<char*>("errors_dialog_test"), nullptr};
-    std::unique_ptr<QApplication> app;
-};
-[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Runs `action` once the dialog is the modal window on screen. A dialog still open after five
 // seconds fails the test and is hidden, so a forgotten modal cannot hang the run.
@@ -70,9 +54,13 @@ protected:
             t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
             return t;
         });
-        frmPanne::Instance().SetPresenter(&dialog_);
+        previousPresenter_ = frmPanne::Instance().SetPresenter(&dialog_);
     }
-    void TearDown() override { frmPanne::Instance().SetClock(previousClock_); }
+    void TearDown() override
+    {
+        frmPanne::Instance().SetClock(previousClock_);
+        frmPanne::Instance().SetPresenter(previousPresenter_);
+    }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
@@ -80,6 +68,7 @@ protected:
     test::FakeServices services_;
     ErrorDialog dialog_ {[this]() -> platform::Services& { return services_; }};
     std::function<std::tm()> previousClock_;
+    ErrorPresenter* previousPresenter_ = nullptr;
 };
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <csignal>
-#include <sys/resource.h>
 
-#include "tests/errors/FakeServices.h"
+#include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
@@ -104,7 +102,6 @@ TEST_F(ProtocolTest, PathBesideTheProgramNamedAfterItEvenInTheRoot)
 
 TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
 {
-    std::signal(SIGXFSZ, SIG_IGN);  // a full disk is a file size limit here: root ignores modes
     const std::string earlier(3000, 'e'), log = dir_ / "Stellmark.EPT";
     for (rlim_t room : {500, 1}) {  // bytes the disk has left: for part of the entry, for none
         SCOPED_TRACE(room);
@@ -114,12 +111,10 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         Panne().SetProtocolWriter([&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); });
         test::Finally noWriter([] { Panne().SetProtocolWriter(nullptr); });
         test::ScriptedPresenter chooser({kNext});
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit tight {earlier.size() + room - 1, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &tight);
-        Panne().OnError("modMain", "ImageTest");
-        setrlimit(RLIMIT_FSIZE, &old);
+        {
+            test::ScopedFileSizeLimit full(earlier.size() + room - 1);
+            Panne().OnError("modMain", "ImageTest");
+        }
         EXPECT_FALSE(written);
         EXPECT_EQ(writes, 1);
         EXPECT_EQ(chooser.calls.size(), 1u);  // the one failure, no dialog about the log
