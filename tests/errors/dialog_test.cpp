@@ -228,9 +228,11 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 TEST(DialogInstall, AGoneDialogIsNoLongerThePresenter)
 {
     test::FakeServices services;
+    ErrorPresenter* previous = nullptr;
+    test::Finally restore([&] { frmPanne::Instance().SetPresenter(previous); });
     {
         ErrorDialog dialog([&]() -> platform::Services& { return services; });
-        frmPanne::Instance().SetPresenter(&dialog);
+        previous = frmPanne::Instance().SetPresenter(&dialog);
     }
     EXPECT_EQ(frmPanne::Instance().SetPresenter(nullptr), nullptr);
 }
