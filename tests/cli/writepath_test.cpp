@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -18,14 +17,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "core/DemoImages.h"
-#include "tests/support/Process.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliTest.h"
 
 using namespace stellmark;
+using test::EX;
 
 namespace {
-const std::string EX = "Experte - auszulesenden Bereich angeben";
 
 // A small file system of its own, gone with the object.
 class Tmpfs {
@@ -57,28 +54,10 @@ std::vector<std::string> Leftovers(const std::string& dir)
     return found;
 }
 
-class WritePath : public ::testing::Test {
+class WritePath : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        for (const char* sub : {"data", "out", "other"})
-            ::mkdir((dir / sub).c_str(), 0755);
-        data = test::InstallDataFiles(dir / "data");
-        for (const auto& image : demo::WriteDemoImages(dir / "img"))
-            images[image.expectedClass] = image.path;
-    }
-    std::vector<std::string> Args(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {STELLMARK_CLI, "--data-dir", dir / "data"});
-        return args;
-    }
-    test::ProcessResult Cmd(std::vector<std::string> args) { return test::RunProcess(Args(std::move(args))); }
     // The bytes "2x extrahieren" cuts from the 2x image without boot loader.
     std::string Block() { return test::ReadFile(images[22]).substr(0, 0x20000); }
-
-    test::TempDir dir;
-    test::DataFiles data;
-    std::map<int, std::string> images;
 };
 }  // namespace
 

@@ -9,10 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 #include "errors/ui/ErrorDialog.h"
-#include "tests/errors/FakeServices.h"
+#include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
@@ -22,20 +20,6 @@ using namespace stellmark;
 using namespace std::string_literals;
 
 namespace {
-
-struct QtEnvironment : ::testing::Environment {
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app.reset(); }
-    int argc = 1;
-    char* argv[2] = {const_cast<char*>("errors_dialog_test"), nullptr};
-    std::unique_ptr<QApplication> app;
-};
-[[maybe_unused]] const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Runs `action` once the dialog is the modal window on screen. A dialog still open after five
 // seconds fails the test and is hidden, so a forgotten modal cannot hang the run.
@@ -70,9 +54,13 @@ protected:
             t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
             return t;
         });
-        frmPanne::Instance().SetPresenter(&dialog_);
+        previousPresenter_ = frmPanne::Instance().SetPresenter(&dialog_);
     }
-    void TearDown() override { frmPanne::Instance().SetClock(previousClock_); }
+    void TearDown() override
+    {
+        frmPanne::Instance().SetClock(previousClock_);
+        frmPanne::Instance().SetPresenter(previousPresenter_);
+    }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
@@ -80,30 +68,12 @@ protected:
     test::FakeServices services_;
     ErrorDialog dialog_ {[this]() -> platform::Services& { return services_; }};
     std::function<std::tm()> previousClock_;
+    ErrorPresenter* previousPresenter_ = nullptr;
 };
 
 }  // namespace
 
-TEST_F(DialogTest, SizeAndTheContinueButtonsOfTheSetBits)
-{
-    // ContBits and the continue buttons expected on screen, as bits 0..3; bits above mean nothing.
-    for (const auto& [bits, shown] : std::vector<std::pair<int16_t, int>> {{255, 0b1111}, {5, 0b0101},
-                                                                           {0x102, 0b0010}, {0, 0}}) {
-        SCOPED_TRACE(bits);
-        dialog_.Prepare(frmPanne::Instance(), bits);
-        EXPECT_EQ(dialog_.size(), QSize(Px(7215), Px(5835)));  // the client area, fixed
-        EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
-        EXPECT_EQ(dialog_.framContinue()->geometry(), QRect(0, Px(4980), Px(7215), Px(5835) - Px(4980)));
-        for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(dialog_.cmdContinue(i)->isVisibleTo(&dialog_), ((shown >> i) & 1) != 0) << i;
-            EXPECT_EQ(dialog_.cmdContinue(i)->geometry(), QRect(Px(240 + 1800 * i), Px(240), Px(1335), Px(495)));
-        }
-        // The close command is offered only when no continue button is.
-        EXPECT_EQ(dialog_.windowFlags().testFlag(Qt::WindowCloseButtonHint), bits == 0);
-    }
-}
-
-TEST_F(DialogTest, FramesLabelsAndButtonsSitAtTheirTwipsWithTheProtocolsCaptions)
+TEST_F(DialogTest, ControlsSitAtTheirTwipsWithTheProtocolsCaptionsAndTheContinueButtonsOfTheSetBits)
 {
     struct Place {
         const char* control;
@@ -140,60 +110,63 @@ TEST_F(DialogTest, FramesLabelsAndButtonsSitAtTheirTwipsWithTheProtocolsCaptions
         // A frame's height is what remains to the next one, so the stack adds up exactly.
         const int height = frame ? Px(t.y() + t.height()) - Px(t.y()) : Px(t.height());
         EXPECT_EQ(w->geometry(), QRect(Px(t.x()), Px(t.y()), Px(t.width()), height));
-        if (!c.caption)
-            continue;
-        EXPECT_EQ((frame ? frame->title() : static_cast<QLabel*>(w)->text()).toStdString(), c.caption);
+        if (c.caption) {
+            EXPECT_EQ((frame ? frame->title() : static_cast<QLabel*>(w)->text()).toStdString(), c.caption);
+        }
+    }
+    // ContBits and the continue buttons expected on screen, as bits 0..3; bits above mean nothing.
+    // Hidden buttons leave their room empty and the size stays.
+    for (const auto& [bits, shown] : std::vector<std::pair<int16_t, int>> {{255, 0b1111}, {5, 0b0101},
+                                                                           {0x102, 0b0010}, {0, 0}}) {
+        SCOPED_TRACE(bits);
+        dialog_.Prepare(frmPanne::Instance(), bits);
+        EXPECT_EQ(dialog_.size(), QSize(Px(7215), Px(5835)));  // the client area, fixed
+        EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(dialog_.cmdContinue(i)->isVisibleTo(&dialog_), ((shown >> i) & 1) != 0) << i;
+            EXPECT_EQ(dialog_.cmdContinue(i)->geometry(), QRect(Px(240 + 1800 * i), Px(240), Px(1335), Px(495)));
+        }
+        // The close command is offered only when no continue button is.
+        EXPECT_EQ(dialog_.windowFlags().testFlag(Qt::WindowCloseButtonHint), bits == 0);
     }
 }
 
-TEST_F(DialogTest, ShowModalReturnsTheButtonPressedWhileEscapeAndCloseChooseNothing)
+TEST_F(DialogTest, ReturnsTheButtonClickedOrPressedWhileEscapeCloseAndReturnInTheListChooseNothing)
 {
-    struct Case {
-        int16_t bits, result;
-        int key;  // the accelerator pressed with Alt (Escape with nothing offered); 0: a click
+    // Typed in turn: a key into whatever has the focus, Alt and a letter, a click on a continue
+    // button, or the window's close command.
+    struct Input {
+        enum { Key, Alt, Click, Close } how;
+        int what = 0;
     };
-    for (const Case& c : std::vector<Case> {{255, 0, 0}, {255, 1, 0}, {255, 2, 0}, {255, 3, 0},
-                                            {255, 0, Qt::Key_H}, {255, 1, Qt::Key_N}, {5, 2, Qt::Key_P},
-                                            {255, 3, Qt::Key_B}, {0, kLeave, 0}, {0, kLeave, Qt::Key_Escape}}) {
-        SCOPED_TRACE(std::to_string(c.bits) + " " + std::to_string(c.result) + " " + std::to_string(c.key));
-        WhileShown drive(dialog_, [&] {
-            if (c.bits == 0) {  // nothing offered: the close command or Escape leaves the procedure
-                c.key ? QTest::keyClick(&dialog_, Qt::Key_Escape) : void(dialog_.close());
-                return;
-            }
-            QTest::keyClick(&dialog_, Qt::Key_Escape);
-            dialog_.close();
-            EXPECT_TRUE(dialog_.isVisible());
-            c.key ? QTest::keyClick(&dialog_, static_cast<Qt::Key>(c.key), Qt::AltModifier)
-                  : QTest::mouseClick(dialog_.cmdContinue(c.result), Qt::LeftButton);
-        });
-        EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
-        EXPECT_TRUE(drive.ran);
-    }
-}
-
-TEST_F(DialogTest, OpensWithTheFocusInTheListWhereReturnPressesNothingAndKeysPressTheFocusedButton)
-{
-    using Keys = std::vector<Qt::Key>;  // typed in turn into whatever has the focus
+    const Input tab {Input::Key, Qt::Key_Tab}, backtab {Input::Key, Qt::Key_Backtab},
+        ret {Input::Key, Qt::Key_Return}, enter {Input::Key, Qt::Key_Enter};
     struct Case {
-        const char* name;
         int16_t bits;
-        Keys keys;
+        std::vector<Input> inputs;
         int16_t result;
-        std::vector<std::string> calls;  // of the services after the beep, their beginnings
+        std::vector<std::string> calls = {};  // of the services after the beep, their beginnings
     };
-    const std::string www = "open "s + program::kHomePage;
     const std::vector<Case> cases = {
-        {.name = "Return, then Tab to the first choice and Return", .bits = 255,
-         .keys = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Return}, .result = 0, .calls = {}},
-        {.name = "Tab past a hidden button, Space", .bits = 5,
-         .keys = {Qt::Key_Return, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space}, .result = 2, .calls = {}},
-        {.name = "back to the WWW button, Return, round to the last choice", .bits = 255,
-         .keys = {Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Backtab, Qt::Key_Backtab, Qt::Key_Enter},
-         .result = 3, .calls = {"clip ", www}},
+        {.bits = 255, .inputs = {{Input::Click, 0}}, .result = 0},
+        {.bits = 255, .inputs = {{Input::Click, 1}}, .result = 1},
+        {.bits = 255, .inputs = {{Input::Click, 2}}, .result = 2},
+        {.bits = 255, .inputs = {{Input::Click, 3}}, .result = 3},
+        {.bits = 255, .inputs = {{Input::Alt, Qt::Key_H}}, .result = 0},
+        {.bits = 255, .inputs = {{Input::Alt, Qt::Key_N}}, .result = 1},
+        {.bits = 5, .inputs = {{Input::Alt, Qt::Key_P}}, .result = 2},
+        {.bits = 255, .inputs = {{Input::Alt, Qt::Key_B}}, .result = 3},
+        // Nothing offered: the close command or Escape leaves the procedure.
+        {.bits = 0, .inputs = {{Input::Close}}, .result = kLeave},
+        {.bits = 0, .inputs = {{Input::Key, Qt::Key_Escape}}, .result = kLeave},
+        // The focus starts in the list, where Return presses nothing.
+        {.bits = 255, .inputs = {ret, enter, tab, ret}, .result = 0},
+        {.bits = 5, .inputs = {ret, tab, tab, {Input::Key, Qt::Key_Space}}, .result = 2},  // past a hidden one
+        {.bits = 255, .inputs = {backtab, ret, backtab, backtab, enter}, .result = 3,      // WWW, then round
+         .calls = {"clip ", "open "s + program::kHomePage}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::to_string(&c - cases.data()));
         services_.calls.clear();
         WhileShown drive(dialog_, [&] {
             // The focus the dialog gives on activation; the offscreen platform does not always
@@ -201,9 +174,18 @@ TEST_F(DialogTest, OpensWithTheFocusInTheListWhereReturnPressesNothingAndKeysPre
             EXPECT_EQ(dialog_.focusWidget(), dialog_.lstCallStack());
             QApplication::setActiveWindow(&dialog_);
             EXPECT_EQ(QApplication::focusWidget(), dialog_.lstCallStack());
-            for (Qt::Key key : c.keys) {
-                ASSERT_TRUE(dialog_.isVisible()) << "chosen before the last key";
-                QTest::keyClick(QApplication::focusWidget(), key);
+            if (c.bits != 0) {  // while a continue button is offered, neither leaves
+                QTest::keyClick(&dialog_, Qt::Key_Escape);
+                dialog_.close();
+            }
+            for (const Input& in : c.inputs) {
+                ASSERT_TRUE(dialog_.isVisible()) << "chosen before the last input";
+                switch (in.how) {
+                case Input::Key: QTest::keyClick(QApplication::focusWidget(), Qt::Key(in.what)); break;
+                case Input::Alt: QTest::keyClick(&dialog_, Qt::Key(in.what), Qt::AltModifier); break;
+                case Input::Click: QTest::mouseClick(dialog_.cmdContinue(in.what), Qt::LeftButton); break;
+                case Input::Close: dialog_.close(); break;
+                }
             }
         });
         EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
@@ -246,9 +228,11 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 TEST(DialogInstall, AGoneDialogIsNoLongerThePresenter)
 {
     test::FakeServices services;
+    ErrorPresenter* previous = nullptr;
+    test::Finally restore([&] { frmPanne::Instance().SetPresenter(previous); });
     {
         ErrorDialog dialog([&]() -> platform::Services& { return services; });
-        frmPanne::Instance().SetPresenter(&dialog);
+        previous = frmPanne::Instance().SetPresenter(&dialog);
     }
     EXPECT_EQ(frmPanne::Instance().SetPresenter(nullptr), nullptr);
 }

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <csignal>
-#include <sys/resource.h>
+#include <unistd.h>
 
-#include "tests/errors/FakeServices.h"
+#include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
@@ -104,7 +103,6 @@ TEST_F(ProtocolTest, PathBesideTheProgramNamedAfterItEvenInTheRoot)
 
 TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
 {
-    std::signal(SIGXFSZ, SIG_IGN);  // a full disk is a file size limit here: root ignores modes
     const std::string earlier(3000, 'e'), log = dir_ / "Stellmark.EPT";
     for (rlim_t room : {500, 1}) {  // bytes the disk has left: for part of the entry, for none
         SCOPED_TRACE(room);
@@ -114,12 +112,10 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         Panne().SetProtocolWriter([&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); });
         test::Finally noWriter([] { Panne().SetProtocolWriter(nullptr); });
         test::ScriptedPresenter chooser({kNext});
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit tight {earlier.size() + room - 1, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &tight);
-        Panne().OnError("modMain", "ImageTest");
-        setrlimit(RLIMIT_FSIZE, &old);
+        {
+            test::ScopedFileSizeLimit full(earlier.size() + room - 1);
+            Panne().OnError("modMain", "ImageTest");
+        }
         EXPECT_FALSE(written);
         EXPECT_EQ(writes, 1);
         EXPECT_EQ(chooser.calls.size(), 1u);  // the one failure, no dialog about the log
@@ -127,37 +123,40 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
     }
 }
 
-TEST_F(ProtocolTest, SavingAsksBeforeItReplaces)
+TEST_F(ProtocolTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
 {
+    using platform::Answer;
     const std::string path = dir_ / "Stellmark.ERR", old = test::Pattern(100000);  // > a protocol
-    for (auto answer : {platform::Answer::No, platform::Answer::Yes}) {
-        const bool yes = answer == platform::Answer::Yes;
-        test::WriteFile(path, old);
-        test::FakeServices services;
-        services.answer = answer;
-        cmdProtocol_Click(Panne(), 1, services);
-        std::vector<std::string> calls = {"box Vorhandene Datei '" + path + "' überschreiben ?"};
-        if (yes)
-            calls.push_back("box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !");
-        EXPECT_EQ(services.calls, calls);
-        EXPECT_EQ(test::ReadFile(path), yes ? BuildProtocol(Panne()) + "\r\n" : old) << yes;
-        EXPECT_EQ(dir_.Entries(), std::vector<std::string> {"Stellmark.ERR"});  // no temporary left
-    }
-}
-
-TEST_F(ProtocolTest, ButtonsByIndex)
-{
-    const std::string path = dir_ / "Stellmark.ERR";
-    const std::vector<std::pair<int16_t, std::vector<std::string>>> cases = {
-        {0, {}}, {2, {}}, {-1, {}},
-        {3, {"clip " + BuildProtocol(Panne()), "open "s + program::kHomePage}},
-        {1, {"box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !"}},
+    const std::string protocol = BuildProtocol(Panne()), ask = "box Vorhandene Datei '" + path + "' überschreiben ?",
+                      saved = "box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !";
+    struct Case {
+        int16_t index;
+        std::optional<std::string> before;  // the file there before; nothing: none
+        Answer answer;                      // whether to replace it
+        std::vector<std::string> calls;
+        std::optional<std::string> after;
     };
-    for (const auto& [index, calls] : cases) {
+    const std::vector<Case> cases = {
+        {.index = 0, .before = {}, .answer = Answer::Yes, .calls = {}, .after = {}},
+        {.index = 2, .before = {}, .answer = Answer::Yes, .calls = {}, .after = {}},
+        {.index = -1, .before = {}, .answer = Answer::Yes, .calls = {}, .after = {}},
+        {.index = 3, .before = {}, .answer = Answer::Yes, .calls = {"clip " + protocol, "open "s + program::kHomePage}, .after = {}},
+        {.index = 1, .before = {}, .answer = Answer::No, .calls = {saved}, .after = protocol + "\r\n"},
+        {.index = 1, .before = old, .answer = Answer::No, .calls = {ask}, .after = old},
+        {.index = 1, .before = old, .answer = Answer::Yes, .calls = {ask, saved}, .after = protocol + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.index) + (c.before ? " over a file" : ""));
+        ::unlink(path.c_str());
+        if (c.before)
+            test::WriteFile(path, *c.before);
         test::FakeServices services;
-        cmdProtocol_Click(Panne(), index, services);
-        EXPECT_EQ(services.calls, calls) << index;
-        EXPECT_EQ(test::Exists(path), index == 1) << index;
+        services.answer = c.answer;
+        cmdProtocol_Click(Panne(), c.index, services);
+        EXPECT_EQ(services.calls, c.calls);
+        EXPECT_EQ(test::Exists(path) ? test::ReadFile(path) : "(none)", c.after.value_or("(none)"));
+        // No temporary left.
+        EXPECT_EQ(dir_.Entries(), c.after ? std::vector<std::string> {"Stellmark.ERR"} : std::vector<std::string> {});
     }
 
     test::WriteFile(dir_ / "file", "x");  // a failed save says so

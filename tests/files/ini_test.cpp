@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <csignal>
 #include <filesystem>
 #include <optional>
-#include <sys/resource.h>
 
 #include "tests/support/TestSupport.h"
 #include "files/wsFiles.h"
@@ -151,19 +149,16 @@ TEST(WriteIni, AFailedWriteGivesZeroWithoutADialogAndChangesNothing)
     test::TempDir dir;
     const std::string file = dir / "a.ini", before = "[Settings]\r\nDir=/x\r\n", longer = "/a longer one";
     test::WriteFile(file, before);
-    std::signal(SIGXFSZ, SIG_IGN);  // a full disk is a file size limit here: root ignores modes
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
     for (const auto& [path, section, key, value] : std::vector<std::array<std::string, 4>> {
              {file, "Settings", "Dir", longer},  // on a disk full after the old file's size
              {dir / "missing/a.ini", "Settings", "Dir", "/y"}, {dir.Path(), "Settings", "Dir", "/y"},
              {file, "Settings", "Dir", "/y\r\n[Evil]\r\nKey=1"},  // would plant a section
              {file, "Settings", "Dir", "/y\nDir=/z"}, {file, "Settings", "Di=r", "/y"}, {file, "", "Dir", "/y"}}) {
-        const rlimit limit {value == longer ? before.size() : old.rlim_cur, old.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        const int32_t result = WriteIni(section, key, value, path);
-        setrlimit(RLIMIT_FSIZE, &old);
-        EXPECT_EQ(result, 0) << path << " " << key;
+        std::optional<test::ScopedFileSizeLimit> full;
+        if (value == longer)
+            full.emplace(before.size());
+        EXPECT_EQ(WriteIni(section, key, value, path), 0) << path << " " << key;
+        full.reset();
         EXPECT_EQ(test::ReadFile(file), before);
         EXPECT_EQ(dir.Entries(), std::vector<std::string> {"a.ini"});  // no temporary left
     }

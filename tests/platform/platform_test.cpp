@@ -25,44 +25,31 @@
 namespace stellmark::platform {
 namespace {
 
-TEST(QtServices, SaveDialogIsQtsOwnInGermanAndAddsNoExtension)
-{
-    ASSERT_TRUE(LoadGermanTranslations(*QCoreApplication::instance()));
-    test::TempDir dir;
-    QTimer answer;  // answers the dialog once it shows; the watchdog ends one it never answers
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* edit = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (!edit)
-            return;
-        answer.stop();
-        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));  // also on desktops
-        EXPECT_EQ(dialog->windowTitle().toStdString(), "Speichern unter");
-        EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dir.Path());
-        EXPECT_EQ(edit->text().toStdString(), "quelle_[1x]");
-        EXPECT_EQ(dialog->nameFilters().join('|').toStdString(),
-                  "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
-        EXPECT_EQ(dialog->selectedNameFilter().toStdString(), "D-Box Image (*.img)");
-        auto* box = dialog->findChild<QDialogButtonBox*>();
-        EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
-        edit->setText("ziel");
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    answer.start(20);
-    const auto chosen = QtServices().SaveFile({"Speichern unter", dir.Path(), "quelle_[1x]",
-                                               "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|",
-                                               2});
-    EXPECT_EQ(chosen, dir / "ziel");  // answered: the checks above ran
-}
+// Runs `answer` on the file dialog every 20 ms once it is the modal window, until it returns
+// true; the watchdog of the test program's main ends a dialog never answered.
+class WhileDialog {
+public:
+    explicit WhileDialog(std::function<bool(QFileDialog&)> answer)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+            if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); d && answer(*d))
+                timer_.stop();
+        });
+        timer_.start(20);
+    }
 
-TEST(QtServices, FileDialogShowsSizesAndDatesInGermanWhateverTheDesktopsLocale)
+private:
+    QTimer timer_;
+};
+
+TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExtension)
 {
     ASSERT_TRUE(LoadGermanTranslations(*QCoreApplication::instance()));
     test::TempDir dir;
     struct File {
         const char* name;
         qint64 size;
-        const char* sizeShown;  // as a German reads it
+        const char* sizeShown;  // as a German reads it, whatever the desktop's locale
     };
     const File files[] = {
         {.name = "klein.img", .size = 500, .sizeShown = "500 Bytes"},
@@ -78,12 +65,11 @@ TEST(QtServices, FileDialogShowsSizesAndDatesInGermanWhateverTheDesktopsLocale)
     ::mkdir((dir / "ordner").c_str(), 0755);
 
     std::map<std::string, std::pair<QString, QString>> shown;  // name: size, date
-    QTimer look;  // reads the detail view once the dialog lists the files, then cancels it
-    QObject::connect(&look, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* view = dialog ? dialog->findChild<QTreeView*>("treeView") : nullptr;
-        if (!view || !view->isVisible())
-            return;
+    WhileDialog save([&](QFileDialog& dialog) {
+        auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+        auto* view = dialog.findChild<QTreeView*>("treeView");
+        if (!edit || !view || !view->isVisible())
+            return false;
         const QAbstractItemModel* model = view->model();
         shown.clear();
         for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
@@ -91,34 +77,32 @@ TEST(QtServices, FileDialogShowsSizesAndDatesInGermanWhateverTheDesktopsLocale)
             shown[cell(0).toStdString()] = {cell(1), cell(3)};
         }
         if (shown.size() < 3 || shown["gross.img"].first.startsWith("0"))
-            return;  // the model is still examining the files
-        look.stop();
+            return false;  // the model is still examining the files
+        EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));  // also on desktops
+        EXPECT_EQ(dialog.windowTitle().toStdString(), "Speichern unter");
+        EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir.Path());
+        EXPECT_EQ(edit->text().toStdString(), "quelle_[1x]");
+        EXPECT_EQ(dialog.nameFilters().join('|').toStdString(), "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
+        EXPECT_EQ(dialog.selectedNameFilter().toStdString(), "D-Box Image (*.img)");
+        EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
         EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Größe"));
-        dialog->reject();
+        edit->setText("ziel");
+        static_cast<QDialog&>(dialog).accept();
+        return true;
     });
-    look.start(20);
-    EXPECT_EQ(QtServices().OpenFile({"Öffnen", dir.Path(), "", "Alle Dateien (*.*)|*.*|", 1}), std::nullopt);
+    EXPECT_EQ(QtServices().SaveFile({"Speichern unter", dir.Path(), "quelle_[1x]",
+                                     "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|", 2}),
+              dir / "ziel");  // answered: the checks above ran
     for (const File& f : files) {
         SCOPED_TRACE(f.name);
         EXPECT_EQ(shown[f.name].first.toStdString(), f.sizeShown);
         EXPECT_EQ(shown[f.name].second.toStdString(), "30.11.24 23:59");
     }
     EXPECT_EQ(shown["ordner"].first.toStdString(), "");  // a folder has no size
+
+    WhileDialog cancel([](QFileDialog& dialog) { return dialog.reject(), true; });
+    EXPECT_EQ(QtServices().OpenFile({"Öffnen", dir.Path(), "", "Alle Dateien (*.*)|*.*|", 1}), std::nullopt);
 }
-
-// Sets an environment variable while the object lives and restores it, also when a test fails.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() { old_.isNull() ? (void)qunsetenv(name_) : (void)qputenv(name_, old_); }
-
-private:
-    const char* name_;
-    QByteArray old_;
-};
 
 TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
 {
@@ -128,7 +112,7 @@ TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
     test::WriteFile(bin / "xdg-open", "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > '" + seen +
                                           ".tmp' && mv '" + seen + ".tmp' '" + seen + "'\n");
     ASSERT_EQ(::chmod((bin / "xdg-open").c_str(), 0755), 0);
-    ScopedEnv path("PATH", QByteArray::fromStdString(bin.Path()) + ":" + qgetenv("PATH"));
+    test::ScopedEnv path("PATH", (bin.Path() + ":" + ::getenv("PATH")).c_str());
     struct Case {
         std::string target, folder;
         std::string ranIn, opened;  // what the opener saw
@@ -193,12 +177,11 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
         {.what = "the cache folder taken by another user", .runtime = nullptr,
          .prepare = [&] { ::mkdir(cache.c_str(), 0777); EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0); }, .want = ""},
     };
-    const QByteArray oldHome = qgetenv("HOME"), oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldCache = qgetenv("XDG_CACHE_HOME");
+    test::ScopedEnv homeVar("HOME", home.c_str()), cacheVar("XDG_CACHE_HOME", nullptr);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ::rmdir(cache.c_str()), ::chown(runtime.c_str(), ::getuid(), ::getgid()), ::chmod(runtime.c_str(), 0700);
-        qputenv("HOME", home.c_str()), qunsetenv("XDG_CACHE_HOME");
-        c.runtime ? (void)qputenv("XDG_RUNTIME_DIR", c.runtime) : (void)qunsetenv("XDG_RUNTIME_DIR");
+        test::ScopedEnv runtimeVar("XDG_RUNTIME_DIR", c.runtime);
         c.prepare();
         EXPECT_EQ(FileInstanceLock::DefaultPath(), c.want);
         FileInstanceLock lock;
@@ -206,13 +189,9 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
     }
     struct stat st {};
     ASSERT_EQ(::rmdir(cache.c_str()), 0);
+    test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
     FileInstanceLock::DefaultPath();
     EXPECT_EQ(::stat(cache.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u, 0700u);
-    qputenv("HOME", oldHome), qputenv("XDG_RUNTIME_DIR", oldRuntime), qputenv("XDG_CACHE_HOME", oldCache);
-    if (oldRuntime.isNull())
-        qunsetenv("XDG_RUNTIME_DIR");
-    if (oldCache.isNull())
-        qunsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,6 +51,31 @@ ScopedWorkingFolder::~ScopedWorkingFolder()
 {
     if (entered_)
         (void)!::chdir(previous_.c_str());
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)
+{
+    if (const char* old = ::getenv(name))
+        old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
+{
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit tight {bytes, old_.rlim_max};
+    if (::setrlimit(RLIMIT_FSIZE, &tight) != 0) {
+        std::signal(SIGXFSZ, oldHandler_);
+        throw std::runtime_error("setrlimit failed");
+    }
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 TempDir::TempDir()

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "errors/frmPanne.h"
@@ -69,6 +71,29 @@ public:
 private:
     std::string previous_;
     bool entered_ = false;
+};
+
+// Sets an environment variable (unsets it for nullptr) while the object lives, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+
+private:
+    std::string name_;
+    std::optional<std::string> old_;
+};
+
+// Makes writes past `bytes` fail as on a full disk while the object lives: a file size limit,
+// with SIGXFSZ ignored so that the write reports it. Tests run as root, whom modes do not stop.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes);
+    ~ScopedFileSizeLimit();
+
+private:
+    rlimit old_ {};
+    void (*oldHandler_)(int);
 };
 
 class TempDir {

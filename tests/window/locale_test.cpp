@@ -9,63 +9,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "platform/InstanceLock.h"
-#include "platform/Services.h"
-#include "tests/support/TestSupport.h"
-#include "window/frmMain.h"
-#include "files/wsFiles.h"
+#include "tests/window/MainWindowTest.h"
 
 namespace stellmark::test {
 namespace {
 
-class QuietServices final : public platform::Services, public platform::InstanceLock {
-public:
-    std::vector<std::string> boxes;
-    platform::Answer MessageBox(const std::string& text, const std::string&, platform::Icon,
-                                platform::Buttons) override
-    {
-        boxes.push_back(text);
-        return platform::Answer::Ok;
-    }
-    std::optional<std::string> OpenFile(const platform::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> SaveFile(const platform::FileDialogRequest&) override { return {}; }
-    bool ShellOpen(const std::string&, const std::string&) override { return false; }
-    void SetClipboardText(const std::string&) override {}
-    void Beep() override {}
-    bool Acquire() override { return true; }
-};
-
-class GermanDesktop : public ::testing::Test {
-protected:
-    GermanDesktop() : previousServices(platform::Set(&fakes))
-    {
-        ResetPanne();
-        wsFiles::ResetIniFileForTests();
-    }
-    ~GermanDesktop() override
-    {
-        w.reset();
-        platform::Set(previousServices);
-    }
-    frmMain& Load()
-    {
-        w = std::make_unique<frmMain>(&fakes);
-        w->SetEndProgram([this](int code) { ends.push_back(code); });
-        w->Form_Load();
-        w->show();
-        return *w;
-    }
-    std::string Ini() const { return prog / "Stellmark.ini"; }
-
-    TempDir prog;
-    ScopedProgramFile program {prog.Path()};
-    DataFiles data = InstallDataFiles(prog.Path());
-    QuietServices fakes;
-    platform::Services* previousServices;
-    ScriptedPresenter presenter;  // records any error dialog
-    std::vector<int> ends;
-    std::unique_ptr<frmMain> w;
-};
+using GermanDesktop = MainWindowTest;
 
 TEST_F(GermanDesktop, WindowPositionsAreWrittenAndReadWithAFullStop)
 {

@@ -19,79 +19,28 @@
 #include <unistd.h>
 
 #include "window/FocusMark.h"
-#include "platform/InstanceLock.h"
 #include "errors/Program.h"
-#include "platform/Services.h"
 #include "generated/StellmarkVersion.h"
-#include "tests/support/TestSupport.h"
-#include "window/frmMain.h"
-#include "files/wsFiles.h"
+#include "operations/Actions.h"
+#include "tests/window/MainWindowTest.h"
 
 namespace stellmark::test {
 namespace {
 
-using Request = platform::FileDialogRequest;
+using namespace std::string_literals;
+
 using Answer = std::optional<std::string>;  // nothing: cancelled
 
-class FakeServices final : public platform::Services, public platform::InstanceLock {
-public:
-    std::vector<std::string> boxes;  // "title (icon): text" of each message box
-    std::vector<Request> asked;      // open and save dialogs alike, in turn
-    std::vector<Answer> answers;     // the answer of each of them
-    bool another = false;            // another instance runs
-
-    platform::Answer MessageBox(const std::string& text, const std::string& title,
-                                platform::Icon icon, platform::Buttons) override
-    {
-        static const char* const names[] = {"None", "Information", "Exclamation", "Critical"};
-        boxes.push_back(title + " (" + names[static_cast<int>(icon)] + "): " + text);
-        return platform::Answer::Ok;
-    }
-    Answer OpenFile(const Request& r) override { return Ask(r); }
-    Answer SaveFile(const Request& r) override { return Ask(r); }
-    bool ShellOpen(const std::string& target, const std::string& workingDir) override
-    {
-        opened.push_back(target);
-        openedIn.push_back(workingDir);
-        return false;
-    }
-    void SetClipboardText(const std::string&) override {}
-    void Beep() override {}
-    bool Acquire() override { return !another; }
-    std::vector<std::string> opened;    // what the shell was asked to open
-    std::vector<std::string> openedIn;  // and in which working folder
-    Answer Ask(const Request& r)
-    {
-        asked.push_back(r);
-        return asked.size() <= answers.size() ? answers[asked.size() - 1] : Answer();
-    }
-};
-
-class WindowTest : public ::testing::Test {
+// The program starts in a folder of its own, not the program's folder.
+class WindowTest : public MainWindowTest {
 protected:
-    WindowTest() : program(prog.Path()), previousServices(platform::Set(&fakes))
-    {
-        ResetPanne();
-        wsFiles::ResetIniFileForTests();
-        std::filesystem::current_path(work.Path());
-    }
+    WindowTest() { std::filesystem::current_path(work.Path()); }
     ~WindowTest() override
     {
         w.reset();
         std::filesystem::current_path(previousDir);
-        platform::Set(previousServices);
     }
 
-    // Creates and loads the window as the program does, and shows it unless it ended.
-    frmMain& Load()
-    {
-        w = std::make_unique<frmMain>(&fakes);
-        w->SetEndProgram([this](int code) { ends.push_back(code); });
-        w->Form_Load();
-        if (ends.empty())
-            w->show();
-        return *w;
-    }
     // Clicks `button` (the image's open button by default) and answers its dialog.
     void Choose(Answer answer, QPushButton* button = nullptr)
     {
@@ -120,7 +69,6 @@ protected:
                                   w->Label17};
         return int(std::count_if(parts, parts + 5, [](auto* p) { return !p->isHidden(); }));
     }
-    std::string Ini() const { return prog / "Stellmark.ini"; }
     // An image of the class at `path`: boot loader in front for 11 and 12, the flash-kind
     // block of 1x or 2x, then a body whose bytes tell their position. Class 0: a text file.
     std::string MakeImage(const std::string& path, int imageClass)
@@ -131,15 +79,7 @@ protected:
         return path;
     }
 
-    TempDir prog;  // the program's folder
     TempDir work;  // the folder the program starts in
-    ScopedProgramFile program;
-    DataFiles data = InstallDataFiles(prog.Path());
-    FakeServices fakes;
-    platform::Services* previousServices;
-    ScriptedPresenter presenter;  // records any error dialog; answers "leave"
-    std::vector<int> ends;
-    std::unique_ptr<frmMain> w;
     std::filesystem::path previousDir = std::filesystem::current_path();
 };
 
@@ -378,23 +318,11 @@ TEST_F(Selection, ListAndStatesForEachClassWithTheCheckBoxOnAndOffAndAfterACance
         int imageClass;  // 0: a text file
         const char* info;
         const char* size;  // in the expert frame
-        std::vector<std::string> entries;  // with the box on
     };
-    const std::string x = "root [CramFS] extrahieren";
     const std::vector<Case> cases = {
-        {0, "kein gültiges Image", "0x00000400 [1024]", {}},
-        {11, "1x mit Bootloader", "0x00800000 [8388608]",
-         {"1x ohne Bootloader erzeugen", "2x ohne Bootloader erzeugen", "2x mit Bootloader erzeugen",
-          "1x extrahieren", "BR Bootloader extrahieren", kExpert, x, kInsert}},
-        {12, "2x mit Bootloader", "0x00800000 [8388608]",
-         {"1x ohne Bootloader erzeugen", "2x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen",
-          "2x extrahieren", "BR Bootloader extrahieren", kExpert, x, kInsert}},
-        {21, "1x ohne Bootloader", "0x007E0000 [8257536]",
-         {"2x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen", "2x mit Bootloader erzeugen",
-          "1x extrahieren", kExpert, x, kInsert}},
-        {22, "2x ohne Bootloader", "0x007E0000 [8257536]",
-         {"1x ohne Bootloader erzeugen", "1x mit Bootloader erzeugen", "2x mit Bootloader erzeugen",
-          "2x extrahieren", kExpert, x, kInsert}},
+        {0, "kein gültiges Image", "0x00000400 [1024]"},   {11, "1x mit Bootloader", "0x00800000 [8388608]"},
+        {12, "2x mit Bootloader", "0x00800000 [8388608]"}, {21, "1x ohne Bootloader", "0x007E0000 [8257536]"},
+        {22, "2x ohne Bootloader", "0x007E0000 [8257536]"},
     };
     frmMain& f = Load();
     TempDir from;
@@ -406,7 +334,8 @@ TEST_F(Selection, ListAndStatesForEachClassWithTheCheckBoxOnAndOffAndAfterACance
             f.txtStart->setText("getippt");
             step % 2 ? QTest::mouseClick(f.Check1, Qt::LeftButton) : Choose(path);
             const bool on = step % 3 == 0;
-            const auto list = on ? c.entries : std::vector<std::string>{kExpert};
+            // What the catalogue offers for the class; its lists are checked on their own.
+            const auto list = ops::ListFor(true, c.imageClass, on).entries;
             EXPECT_EQ(f.UseOnlyValidImages(), on ? 1 : 0);
             EXPECT_EQ(f.txtFile->text().toStdString(), path);
             EXPECT_EQ(f.lblInfo->text(), QString::fromUtf8(c.info));
@@ -433,13 +362,13 @@ TEST_F(Selection, ListAndStatesForEachClassWithTheCheckBoxOnAndOffAndAfterACance
     EXPECT_EQ(fakes.asked.size(), 11u);
     EXPECT_EQ(f.txtFile->text().toStdString(), from / "22");
     EXPECT_EQ(f.lblInfo->text(), "2x ohne Bootloader");
-    EXPECT_EQ(Entries(), cases.back().entries);
+    EXPECT_EQ(Entries(), ops::ListFor(true, 22, 1).entries);
     EXPECT_EQ(Shown(), kInsert);
     EXPECT_EQ(f.LastDir(), from.Path());
     EXPECT_TRUE(presenter.calls.empty());  // a cancel is no error either
 }
 
-TEST_F(Selection, CramfsChooserShowsItsVerdictAndKeepsItAcrossOtherEntries)
+TEST_F(Selection, CramfsChooserShowsItsVerdictAndKeepsItAcrossOtherEntriesAndBeyond32BitsIsTooLarge)
 {
     frmMain& f = Load();
     Choose(MakeImage(work / "b22.img", 22));
@@ -472,6 +401,19 @@ TEST_F(Selection, CramfsChooserShowsItsVerdictAndKeepsItAcrossOtherEntries)
     EXPECT_EQ(f.txtCramfs->text().toStdString(), cramfs / "6291456");
     EXPECT_EQ(f.lblCramfsInfo->text(), "0x00600000 [6291456] Bytes - im Limit!");
     EXPECT_TRUE(presenter.calls.empty());
+
+    // Beyond 32 bits: too large, whatever the answer to the overflow it is.
+    const std::string huge = cramfs / "huge";
+    WriteFile(huge, "");
+    ASSERT_EQ(::truncate(huge.c_str(), 0x80000000LL), 0);
+    for (int16_t answer : {kLeave, kNext}) {
+        ScriptedPresenter chooser({answer});
+        f.lblCramfsInfo->clear();
+        Choose(huge, f.cmdFileCramfs);
+        ASSERT_EQ(chooser.calls.size(), 1u);
+        EXPECT_EQ(chooser.calls[0].number + " " + chooser.calls[0].proc, "6 (Überlauf) GetImageSize");
+        EXPECT_EQ(f.lblCramfsInfo->text(), QString::fromUtf8("0x80000000 [2147483648] Bytes - zu groß!"));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -545,17 +487,6 @@ TEST_F(Start, OddOutputsAreRefusedAndAnOutputLeftIncompleteIsNeverSilent)
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"alt.img"});
 }
 
-TEST_F(Lifecycle, HelpAndLinkOpenWithTheProgramsFolderAsWorkingFolder)
-{
-    frmMain& f = Load();
-    ASSERT_NE(std::filesystem::current_path().string(), prog.Path());  // not the same by chance
-    QTest::mouseClick(f.Command2, Qt::LeftButton);
-    QTest::mouseClick(f.Label7, Qt::LeftButton, Qt::NoModifier, {20, 5});
-    EXPECT_EQ(fakes.opened, (std::vector<std::string>{prog / "liesmich.txt", program::kHomePage}));
-    EXPECT_EQ(fakes.openedIn, (std::vector<std::string>{prog.Path(), prog.Path()}));
-    EXPECT_TRUE(presenter.calls.empty());  // nobody there to open them is no failure
-}
-
 TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
 {
     TempDir gone;
@@ -567,25 +498,6 @@ TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
     EXPECT_EQ(goOn.calls[0].number + " " + goOn.calls[0].proc, "53 (Datei nicht gefunden) Form_Load");
     EXPECT_TRUE(ends.empty());
     EXPECT_EQ(f.lblVersion->text().left(2), "V ");  // the load went on to its end
-}
-
-TEST_F(Selection, ACramfsFileBeyond32BitsIsTooLargeWhateverTheAnswerToItsFailure)
-{
-    frmMain& f = Load();
-    Choose(MakeImage(work / "b22.img", 22));
-    Pick(kInsert);
-    TempDir cramfs;
-    const std::string path = cramfs / "huge";
-    WriteFile(path, "");
-    ASSERT_EQ(::truncate(path.c_str(), 0x80000000LL), 0);
-    for (int16_t answer : {kLeave, kNext}) {
-        ScriptedPresenter chooser({answer});
-        f.lblCramfsInfo->clear();
-        Choose(path, f.cmdFileCramfs);
-        ASSERT_EQ(chooser.calls.size(), 1u);
-        EXPECT_EQ(chooser.calls[0].number + " " + chooser.calls[0].proc, "6 (Überlauf) GetImageSize");
-        EXPECT_EQ(f.lblCramfsInfo->text(), QString::fromUtf8("0x80000000 [2147483648] Bytes - zu groß!"));
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -645,12 +557,6 @@ TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
         f.Timer1_Timer();
     }
 }
-
-}  // namespace
-}  // namespace stellmark::test
-
-namespace stellmark::test {
-namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The keyboard: the tab order, the focus mark, Return and Space
@@ -738,39 +644,48 @@ TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
     }
 }
 
-TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonAndTheLinkAndNothingElse)
+TEST_F(Keyboard, ClickReturnAndSpacePressTheFocusedButtonAndTheLinkHelpAndLinkOpenInTheProgramsFolder)
 {
     struct Case {
         const char* control;
-        Qt::Key key;
-        std::vector<std::string> opened;  // what the shell is asked to open
-        std::size_t dialogs;              // open dialogs asked for
+        Qt::Key key;  // Qt::Key_unknown: a click with the mouse
+        std::vector<std::string> calls;  // of the services
+        std::size_t dialogs;             // open dialogs asked for
     };
-    const std::string help = wsFiles::IsSlash(prog.Path()) + "liesmich.txt";
+    ASSERT_NE(std::filesystem::current_path().string(), prog.Path());  // not the same by chance
+    const std::string help = "open " + prog / "liesmich.txt in " + prog.Path(),
+                      link = "open "s + program::kHomePage + " in " + prog.Path();
     const std::vector<Case> cases = {
-        {.control = "Picture1", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
-        {.control = "Command2", .key = Qt::Key_Return, .opened = {help}, .dialogs = 0},
-        {.control = "Command2", .key = Qt::Key_Enter, .opened = {help}, .dialogs = 0},
-        {.control = "Command2", .key = Qt::Key_Space, .opened = {help}, .dialogs = 0},
-        {.control = "cmdFileOpen", .key = Qt::Key_Return, .opened = {}, .dialogs = 1},
-        {.control = "cmdFileOpen", .key = Qt::Key_Space, .opened = {}, .dialogs = 1},
-        {.control = "Label7", .key = Qt::Key_Return, .opened = {program::kHomePage}, .dialogs = 0},
-        {.control = "Label7", .key = Qt::Key_Space, .opened = {program::kHomePage}, .dialogs = 0},
-        {.control = "txtFile", .key = Qt::Key_Return, .opened = {}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_unknown, .calls = {help}, .dialogs = 0},
+        {.control = "Label7", .key = Qt::Key_unknown, .calls = {link}, .dialogs = 0},
+        {.control = "Picture1", .key = Qt::Key_Return, .calls = {}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Return, .calls = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Enter, .calls = {help}, .dialogs = 0},
+        {.control = "Command2", .key = Qt::Key_Space, .calls = {help}, .dialogs = 0},
+        {.control = "cmdFileOpen", .key = Qt::Key_Return, .calls = {}, .dialogs = 1},
+        {.control = "cmdFileOpen", .key = Qt::Key_Space, .calls = {}, .dialogs = 1},
+        {.control = "Label7", .key = Qt::Key_Return, .calls = {link}, .dialogs = 0},
+        {.control = "Label7", .key = Qt::Key_Space, .calls = {link}, .dialogs = 0},
+        {.control = "txtFile", .key = Qt::Key_Return, .calls = {}, .dialogs = 0},
     };
     frmMain& f = Load();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " " + std::to_string(c.key));
-        fakes.opened.clear();
+        fakes.calls.clear();
         fakes.asked.clear();
-        f.findChild<QWidget*>(c.control)->setFocus(Qt::TabFocusReason);
-        Press(c.key);
-        EXPECT_EQ(fakes.opened, c.opened);
+        auto* control = f.findChild<QWidget*>(c.control);
+        if (c.key == Qt::Key_unknown) {
+            QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, {20, 5});  // on the text
+        } else {
+            control->setFocus(Qt::TabFocusReason);
+            Press(c.key);
+        }
+        EXPECT_EQ(fakes.calls, c.calls);
         EXPECT_EQ(fakes.asked.size(), c.dialogs);
     }
-    EXPECT_TRUE(fakes.boxes.empty());
+    EXPECT_TRUE(presenter.calls.empty());  // nobody there to open them is no failure
     EXPECT_TRUE(ends.empty());
 }
 
