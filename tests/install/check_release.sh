@@ -49,15 +49,21 @@ if command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v xau
   # On a real X server the main window must appear: a missing data file or a failed start
   # would show a message box or nothing.
   xserver_start "$tmp" -screen 0 1024x768x24 || fail "kein X-Server"
-  (cd "$tmp" && unset QT_QPA_PLATFORM && exec "$dir/stellmark") >"$tmp/app.log" 2>&1 &
-  app=$!
   seen=""
-  for ((i = 0; i < 200; i++)); do
-    kill -0 "$app" 2>/dev/null || fail "Fenster-Programm beendet: $(cat "$tmp/app.log")"
-    seen=$(for w in $(timeout 10 xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
-             timeout 10 xdotool getwindowname "$w" 2>/dev/null; done)
-    grep -qx "Stellmark" <<<"$seen" && break
-    sleep 0.1
+  for attempt in 1 2; do
+    (cd "$tmp" && unset QT_QPA_PLATFORM && exec "$dir/stellmark") >"$tmp/app.log" 2>&1 &
+    app=$!
+    for ((i = 0; i < 200; i++)); do
+      kill -0 "$app" 2>/dev/null || break
+      seen=$(for w in $(timeout 10 xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+               timeout 10 xdotool getwindowname "$w" 2>/dev/null; done)
+      grep -qx "Stellmark" <<<"$seen" && break
+      sleep 0.1
+    done
+    kill -0 "$app" 2>/dev/null && break
+    [ "$attempt" = 1 ] && xserver_turned_away "$tmp/app.log" ||
+      fail "Fenster-Programm beendet: $(cat "$tmp/app.log")$(printf "\n--- X-Server %s:\n" "$DISPLAY"; cat "$tmp/xvfb.log")"
+    echo "Der X-Server hat das Fenster-Programm abgewiesen: zweiter Start"
   done
   grep -qx "Stellmark" <<<"$seen" || fail "kein Hauptfenster, sichtbar: '$seen'"
 else

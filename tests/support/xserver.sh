@@ -7,6 +7,8 @@
 #
 #   xserver_start DIR [Xvfb options]   sets DISPLAY, XAUTHORITY and XSERVER_PID; 1 on failure
 #   xserver_stop                       ends the server again
+#   xserver_turned_away LOG            0 if a program's LOG says the server refused it while the
+#                                      server still answers: a second start is then fair
 
 XSERVER_PID=""
 
@@ -33,8 +35,10 @@ xserver_start() {
       "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" || return 1
     : >"$dir/display"
     exec {fd}>"$dir/display"
-    # The server names its display on the descriptor once it accepts clients.
-    Xvfb ":$n" -displayfd "$fd" -auth "$XAUTHORITY" -nolisten tcp "$@" >"$dir/xvfb.log" 2>&1 &
+    # The server names its display on the descriptor once it accepts clients. Without
+    # -noreset it resets when the trial client leaves, and a program connecting during the
+    # reset is turned away (seen under load).
+    Xvfb ":$n" -displayfd "$fd" -auth "$XAUTHORITY" -noreset -nolisten tcp "$@" >"$dir/xvfb.log" 2>&1 &
     XSERVER_PID=$!
     exec {fd}>&-
     for ((i = 0; i < 100; i++)); do
@@ -61,4 +65,9 @@ xserver_stop() {
   kill "$XSERVER_PID" 2>/dev/null && wait "$XSERVER_PID" 2>/dev/null
   XSERVER_PID=""
   return 0
+}
+
+xserver_turned_away() {
+  grep -q "could not connect to display" "$1" 2>/dev/null &&
+    timeout 10 xdotool getdisplaygeometry >/dev/null 2>&1
 }
