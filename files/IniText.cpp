@@ -110,6 +110,14 @@ Place Locate(const std::vector<Line>& lines, std::string_view section, std::stri
     return place;
 }
 
+// The line of the first key of the name in the first section of the name.
+std::optional<Line> KeyLine(std::string_view text, std::string_view section, std::string_view key)
+{
+    const auto lines = Lines(text);
+    const Place place = Locate(lines, section, key);
+    return place.key ? std::optional(lines[*place.key]) : std::nullopt;
+}
+
 bool Quoted(std::string_view value)
 {
     return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -121,12 +129,10 @@ bool Quoted(std::string_view value)
 std::optional<std::string> Find(std::string_view text, std::string_view section,
                                 std::string_view key)
 {
-    const auto lines = Lines(text);
-    const Place place = Locate(lines, section, key);
-    if (!place.key)
+    const auto line = KeyLine(text, section, key);
+    if (!line)
         return std::nullopt;
-    const Line& line = lines[*place.key];
-    std::string_view value = text.substr(line.value, line.end - line.value);
+    std::string_view value = text.substr(line->value, line->end - line->value);
     value = Trim(value.substr(0, value.find('\0')));
     // One pair of quotes around a value is dropped, as hand-edited files use them.
     if (Quoted(value))
@@ -175,12 +181,10 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
 std::optional<std::string> DeleteKey(std::string_view text, std::string_view section,
                                      std::string_view key)
 {
-    const auto lines = Lines(text);
-    const Place place = Locate(lines, section, key);
-    if (!place.key)
+    const auto line = KeyLine(text, section, key);
+    if (!line)
         return std::nullopt;
-    const Line& line = lines[*place.key];
-    return std::string(text).erase(line.begin, line.next - line.begin);
+    return std::string(text).erase(line->begin, line->next - line->begin);
 }
 
 std::optional<std::string> DeleteSection(std::string_view text, std::string_view section)
