@@ -427,7 +427,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         return Missing(source);
     // What the window answers for every file, offered or not.
     if (action->does == ops::Action::Does::NotAvailable) {
-        std::cerr << Lines(ops::kNotAvailable.text) << std::endl;
+        Say(ops::kNotAvailable.text);
         return kRefused;
     }
 
@@ -471,14 +471,13 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     switch (outcome.kind) {
     case ops::Outcome::Written: break;
     case ops::Outcome::Refused:
-        std::cerr << Lines(outcome.message.text) << std::endl;
+        Say(outcome.message.text);
         return kRefused;
     case ops::Outcome::Exists:
-        std::cerr << "Die Datei " << Quoted(output)
-                  << " ist schon vorhanden. Zum Überschreiben --force angeben." << std::endl;
+        Say("Die Datei " + Quoted(output) + " ist schon vorhanden. Zum Überschreiben --force angeben.");
         return kRefused;
     case ops::Outcome::NotWritten:
-        std::cerr << Lines(outcome.message.text) << std::endl;
+        Say(outcome.message.text);
         return kFailed;
     case ops::Outcome::Cancelled:
     case ops::Outcome::Nothing:

@@ -18,7 +18,7 @@ using namespace stellmark;
 
 namespace {
 using test::EX;
-const std::string NA = "Funktion noch nicht vorhanden\n";
+const std::string NA = "stellmark-cli: Funktion noch nicht vorhanden\n";
 using Cli = test::CliTest;
 
 // A CramFS made by the system's own tool from a small tree, in the given byte order.

@@ -154,7 +154,7 @@ TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched
                 args.push_back("--force");
             auto r = Cmd(args);
             EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err, "In '" + c.path + "' kann nicht gespeichert werden: " + c.reason + ".\nBitte anderen Dateinamen angeben!\n");
+            EXPECT_EQ(r.err, "stellmark-cli: In '" + c.path + "' kann nicht gespeichert werden: " + c.reason + ".\nBitte anderen Dateinamen angeben!\n");
         }
     }
     ::close(sock);
@@ -217,7 +217,7 @@ TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses) {
         test::ProcessResult ra = test::Wait(a), rb = test::Wait(b);
         ASSERT_EQ(ra.exitCode + rb.exitCode, 1) << ra.err << rb.err;
         const auto& loser = ra.exitCode ? ra : rb;
-        EXPECT_EQ(loser.err, "Die Datei '" + out + "' ist schon vorhanden. Zum Überschreiben --force angeben.\n");
+        EXPECT_EQ(loser.err, "stellmark-cli: Die Datei '" + out + "' ist schon vorhanden. Zum Überschreiben --force angeben.\n");
         EXPECT_TRUE(test::ReadFile(out) == bytes[ra.exitCode == 0 ? 0 : 1]);
         EXPECT_TRUE(Leftovers(dir.Path()).empty());
     }
