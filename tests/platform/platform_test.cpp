@@ -27,19 +27,16 @@ namespace {
 
 // Runs `answer` on the file dialog every 20 ms once it is the modal window, until it returns
 // true; the watchdog of the test program's main ends a dialog never answered.
-class WhileDialog {
-public:
+struct WhileDialog {
     explicit WhileDialog(std::function<bool(QFileDialog&)> answer)
     {
-        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+        timer.callOnTimeout([this, answer] {
             if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); d && answer(*d))
-                timer_.stop();
+                timer.stop();
         });
-        timer_.start(20);
+        timer.start(20);
     }
-
-private:
-    QTimer timer_;
+    QTimer timer;
 };
 
 TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExtension)
