@@ -28,12 +28,7 @@ using Answer = std::optional<std::string>;  // nothing: cancelled
 // The program starts in a folder of its own, not the program's folder.
 class WindowTest : public MainWindowTest {
 protected:
-    WindowTest() { std::filesystem::current_path(work.Path()); }
-    ~WindowTest() override
-    {
-        w.reset();
-        std::filesystem::current_path(previousDir);
-    }
+    ~WindowTest() override { w.reset(); }  // while still in its folder
 
     // Clicks `button` (the image's open button by default) and answers its dialog.
     void Choose(Answer answer, QPushButton* button = nullptr)
@@ -74,7 +69,7 @@ protected:
     }
 
     TempDir work;  // the folder the program starts in
-    std::filesystem::path previousDir = std::filesystem::current_path();
+    ScopedWorkingFolder inWork {work.Path()};
 };
 
 using Layout = WindowTest;
