@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "errors/Program.h"
-#include "generated/StellmarkVersion.h"
 #include "errors/Proc.h"
 #include "tests/support/TestSupport.h"
 
@@ -62,10 +60,6 @@ TEST(Handler, TheDialogIsGivenNumberDescriptionModuleProcedureAndLine) {
     const auto& d = chooser.calls[0];
     EXPECT_EQ(std::vector<std::string>({d.number, d.module, d.proc, d.line, std::to_string(d.contBits)}),
               std::vector<std::string>({"53 (Datei nicht gefunden)", "modMain", "GetImageSize", std::to_string(line), "255"}));
-    auto& panne = frmPanne::Instance();
-    std::string info = program::BaseName() + "  V" STELLMARK_VERSION;
-    EXPECT_EQ(panne.ProgInfo() + "|" + panne.Caption(), info + "|" + info + " - Fehlermeldung");
-    EXPECT_EQ(panne.ContinueChoice(), kLeave);
 }
 
 TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn) {

@@ -27,19 +27,16 @@ namespace {
 
 // Runs `answer` on the file dialog every 20 ms once it is the modal window, until it returns
 // true; the watchdog of the test program's main ends a dialog never answered.
-class WhileDialog {
-public:
+struct WhileDialog {
     explicit WhileDialog(std::function<bool(QFileDialog&)> answer)
     {
-        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+        timer.callOnTimeout([this, answer] {
             if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); d && answer(*d))
-                timer_.stop();
+                timer.stop();
         });
-        timer_.start(20);
+        timer.start(20);
     }
-
-private:
-    QTimer timer_;
+    QTimer timer;
 };
 
 TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExtension)
@@ -79,9 +76,8 @@ TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExte
         if (shown.size() < 3 || shown["gross.img"].first.startsWith("0"))
             return false;  // the model is still examining the files
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));  // also on desktops
-        EXPECT_EQ(dialog.windowTitle().toStdString(), "Speichern unter");
-        EXPECT_EQ(dialog.directory().absolutePath().toStdString(), dir.Path());
-        EXPECT_EQ(edit->text().toStdString(), "quelle_[1x]");
+        EXPECT_EQ(dialog.windowTitle() + " " + dialog.directory().absolutePath() + " " + edit->text(),
+                  QString::fromStdString("Speichern unter " + dir.Path() + " quelle_[1x]"));
         EXPECT_EQ(dialog.nameFilters().join('|').toStdString(), "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
         EXPECT_EQ(dialog.selectedNameFilter().toStdString(), "D-Box Image (*.img)");
         EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
