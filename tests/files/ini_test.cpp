@@ -83,8 +83,6 @@ TEST(WriteIni, ChangesOnlyItsLineAndKeepsEveryOtherByte)
          .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  \r\n\r\n"},
         {.what = "nothing to delete", .before = windows, .section = "Settings", .key = "Fehlt", .after = windows},
         {.what = "no section to delete", .before = windows, .section = "Fehlt", .key = "", .after = windows},
-        {.what = "no final line break, replaced", .before = "[S]\r\nA=1", .section = "S", .key = "A", .value = "22",
-         .after = "[S]\r\nA=22"},
         {.what = "no final line break, added", .before = "[S]\r\nA=1", .section = "S", .key = "B", .value = "2",
          .after = "[S]\r\nA=1\r\nB=2\r\n"},
         {.what = "no final line break, new section", .before = "[S]\r\nA=1", .section = "T", .key = "B", .value = "2",
