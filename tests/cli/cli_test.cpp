@@ -127,7 +127,6 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
     // themselves are the operations tests' business). Those not yet there say so on any class.
     const std::map<int, std::string> offered = {
         {11, "1x mit Bootloader) nicht möglich.\nMöglich: 1x-ohne, 2x-ohne, 2x-mit, 1x-block, bootloader, bereich, root, root-einfuegen"},
-        {22, "2x ohne Bootloader) nicht möglich.\nMöglich: 1x-ohne, 1x-mit, 2x-mit, 2x-block, bereich, root, root-einfuegen"},
         {0, "kein gültiges Image) nicht möglich.\nMöglich: bereich"}};
     enum Verdict { Written, Refused, NotYetThere };
     // named: how a refusal names the action
@@ -137,8 +136,6 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         {.cls = 11, .action = "2x extrahieren", .verdict = Refused, .named = "2x-block (2x extrahieren)"},
         {.cls = 11, .action = "idxfs extrahieren", .verdict = Refused, .named = "\"idxfs extrahieren\""},  // never offered
         {.cls = 11, .action = "root [CramFS] einfügen", .verdict = NotYetThere},
-        {.cls = 22, .action = "2x ohne Bootloader erzeugen", .verdict = Refused, .named = "2x-ohne (2x ohne Bootloader erzeugen)"},
-        {.cls = 22, .action = "ppcboot einfügen", .verdict = NotYetThere},
         {.cls = 0, .action = EX, .verdict = Written},
         {.cls = 0, .action = "root [CramFS] extrahieren", .verdict = Refused, .named = "root (root [CramFS] extrahieren)"},
         {.cls = 0, .action = "var [JFFS2] extrahieren", .verdict = NotYetThere},

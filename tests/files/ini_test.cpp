@@ -82,7 +82,6 @@ TEST(WriteIni, ChangesOnlyItsLineAndKeepsEveryOtherByte)
         {.what = "the last section", .before = windows, .section = "other", .key = "",
          .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  \r\n\r\n"},
         {.what = "nothing to delete", .before = windows, .section = "Settings", .key = "Fehlt", .after = windows},
-        {.what = "no section to delete", .before = windows, .section = "Fehlt", .key = "", .after = windows},
         {.what = "no final line break, added", .before = "[S]\r\nA=1", .section = "S", .key = "B", .value = "2",
          .after = "[S]\r\nA=1\r\nB=2\r\n"},
         {.what = "no final line break, new section", .before = "[S]\r\nA=1", .section = "T", .key = "B", .value = "2",
