@@ -2,7 +2,6 @@
 // class, its answers and exit codes, the summary, the JSON and the CramFS check.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -253,10 +252,7 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
 }
 
 TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
-    auto schema = [](const char* name) {
-        std::ifstream in(std::string(STELLMARK_TEST_DIR) + "/" + name);
-        return nlohmann::json::parse(in);
-    };
+    auto schema = [](const char* name) { return nlohmann::json::parse(std::ifstream(std::string(STELLMARK_TEST_DIR) + "/" + name)); };
     const auto infoSchema = schema("info.schema.json"), cramfsSchema = schema("cramfs.schema.json");
     struct Case { std::vector<std::string> args; std::string dataDir; const nlohmann::json* schema; };
     const std::string little = MakeCramfs(dir.Path(), "l.cramfs", "little", 1000);

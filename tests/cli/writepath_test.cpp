@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -198,11 +197,8 @@ TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses) {
 TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput) {
     // A large sparse source makes a copy long enough to be interrupted.
     const std::string source = dir / "big.img", out = dir / "out/big.img";
-    {
-        int fd = ::open(source.c_str(), O_CREAT | O_WRONLY, 0644);
-        ASSERT_EQ(::ftruncate(fd, 0x40000000), 0);
-        ::close(fd);
-    }
+    test::WriteFile(source, "");
+    ASSERT_EQ(::truncate(source.c_str(), 0x40000000), 0);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(sig);
         test::WriteFile(out, "the old output");
