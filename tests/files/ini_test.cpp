@@ -26,9 +26,7 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
                           "[Last]\r\nEnd=e"s);
     test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') + "\r\nU=" +
                                umlauts + "\r\n");
-    struct Case {
-        std::string file, section, key, want;
-    };
+    struct Case { std::string file, section, key, want; };
     for (const Case& c : std::vector<Case> {
              {.file = file, .section = "Settings", .key = "LastDir", .want = "C:\\D-Box 2\\"},
              {.file = file, .section = "settings", .key = "WINDOWTOP", .want = "1500"},  // the first of two
@@ -56,13 +54,9 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
 TEST(WriteIni, ChangesOnlyItsLineAndKeepsEveryOtherByte)
 {
     const std::string windows = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  \r\n\r\n[Other]\r\nKey=x\r\n";
-    struct Case {
-        const char* what;
-        std::optional<std::string> before;  // nothing: no file
-        std::string section = {}, key = {}, value = {};
-        std::optional<std::string> after = {};
-        std::optional<std::string> reads = {};  // the key's value afterwards, when not `value`
-    };
+    // before, after: the file's bytes, nothing for no file; reads: the key's value afterwards, when not `value`
+    struct Case { const char* what; std::optional<std::string> before; std::string section = {}, key = {}, value = {};
+                  std::optional<std::string> after = {}, reads = {}; };
     const std::vector<Case> cases = {
         {.what = "a first write makes the file", .before = {}, .section = "Settings", .key = "Top", .value = "1500",
          .after = "[Settings]\r\nTop=1500\r\n"},

@@ -19,13 +19,8 @@ namespace stellmark::test {
 // Answers OnError from a script and records what each call was given.
 class ScriptedPresenter : public ErrorPresenter {
 public:
-    struct Call {
-        std::string number;  // lblError 0: "number (description)"
-        std::string module;
-        std::string proc;
-        std::string line;
-        int16_t contBits;
-    };
+    // number: "number (description)", then module, procedure and line as the dialog shows them
+    struct Call { std::string number, module, proc, line; int16_t contBits; };
     explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave)
         : script_(std::move(script)), fallback_(fallback), previous_(frmPanne::Instance().SetPresenter(this)) {}
     ~ScriptedPresenter() override { frmPanne::Instance().SetPresenter(previous_); }
