@@ -2,7 +2,6 @@
 // class, its answers and exit codes, the summary, the JSON and the CramFS check.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -68,7 +67,7 @@ std::string SchemaErrors(const nlohmann::json& schema, const nlohmann::json& v, 
 }
 }  // namespace
 
-TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
+TEST_F(Cli, EveryOptionFormActionNameAndUsageError) {
     test::WriteFile(dir / "--x.img", test::ReadFile(images[21]));
     const std::string D = dir / "data", I = images[21];
     // args: the whole call (no --data-dir added); out: the start of standard output; err: the end of standard error
@@ -87,7 +86,6 @@ TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
         {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
         {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
         {.args = {"info", I, "--frob"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--frob=1"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
         {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},
         {.args = {"info", I, "--data-dir"}, .code = 2, .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
         {.args = {}, .code = 2, .err = "kein Befehl angegeben\nHilfe: stellmark-cli --help\n"},
@@ -98,6 +96,14 @@ TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
         {.args = {"run", "1x-block", I, "out/c", "--start", "1"}, .code = 2, .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
         {.args = {"info", I, "--force"}, .code = 2, .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
         {.args = {"run", "bereich", I, "out/d", "--json"}, .code = 2, .err = "--json gilt nur für info und cramfs\nHilfe: stellmark-cli run --help\n"},
+        // Actions by short name or full text in any letter case; a near miss gets a suggestion.
+        {.args = {"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, .code = 0},
+        {.args = {"--data-dir", D, "run", "Bereich", I, "out/n2"}, .code = 0},
+        {.args = {"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, .code = 0},
+        {.args = {"run", "1x-blok", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "1x Extrahieren", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "root-einfügen", I, "out/n"}, .code = 2, .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "quatsch", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -112,20 +118,15 @@ TEST_F(Cli, EveryOptionFormAndEveryUsageError) {
         EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
     }
     EXPECT_TRUE(test::ReadFile(dir / "out/b") == test::ReadFile(images[21]).substr(0, 0x20000));
-    EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d"));
+    EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d") || test::Exists(dir / "out/n"));
 }
 
 TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotYetThere) {
-    // What the window's list offers per class, in its order, written out here rather than taken
-    // from the code: a refusal names it. Those not yet there say so whatever the class.
+    // A refusal names the class and what the window's list offers, in its order (the lists
+    // themselves are the operations tests' business). Those not yet there say so on any class.
     const std::map<int, std::string> offered = {
-        {11, "1x-ohne, 2x-ohne, 2x-mit, 1x-block, bootloader, bereich, root, root-einfuegen"},
-        {12, "1x-ohne, 2x-ohne, 1x-mit, 2x-block, bootloader, bereich, root, root-einfuegen"},
-        {21, "2x-ohne, 1x-mit, 2x-mit, 1x-block, bereich, root, root-einfuegen"},
-        {22, "1x-ohne, 1x-mit, 2x-mit, 2x-block, bereich, root, root-einfuegen"},
-        {0, "bereich"}};
-    const std::map<int, std::string> classText = {{11, "1x mit Bootloader"}, {12, "2x mit Bootloader"},
-                                                  {21, "1x ohne Bootloader"}, {22, "2x ohne Bootloader"}, {0, "kein gültiges Image"}};
+        {11, "1x mit Bootloader) nicht möglich.\nMöglich: 1x-ohne, 2x-ohne, 2x-mit, 1x-block, bootloader, bereich, root, root-einfuegen"},
+        {0, "kein gültiges Image) nicht möglich.\nMöglich: bereich"}};
     enum Verdict { Written, Refused, NotYetThere };
     // named: how a refusal names the action
     struct Case { int cls; std::string action; Verdict verdict; std::string named = {}; };
@@ -134,16 +135,9 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         {.cls = 11, .action = "2x extrahieren", .verdict = Refused, .named = "2x-block (2x extrahieren)"},
         {.cls = 11, .action = "idxfs extrahieren", .verdict = Refused, .named = "\"idxfs extrahieren\""},  // never offered
         {.cls = 11, .action = "root [CramFS] einfügen", .verdict = NotYetThere},
-        {.cls = 12, .action = "1x mit Bootloader erzeugen", .verdict = Written},
-        {.cls = 12, .action = "2x mit Bootloader erzeugen", .verdict = Refused, .named = "2x-mit (2x mit Bootloader erzeugen)"},
-        {.cls = 21, .action = "2x mit Bootloader erzeugen", .verdict = Written},
-        {.cls = 21, .action = "BR Bootloader extrahieren", .verdict = Refused, .named = "bootloader (BR Bootloader extrahieren)"},
-        {.cls = 22, .action = "root [CramFS] extrahieren", .verdict = Written},
-        {.cls = 22, .action = "2x ohne Bootloader erzeugen", .verdict = Refused, .named = "2x-ohne (2x ohne Bootloader erzeugen)"},
         {.cls = 0, .action = EX, .verdict = Written},
         {.cls = 0, .action = "root [CramFS] extrahieren", .verdict = Refused, .named = "root (root [CramFS] extrahieren)"},
         {.cls = 0, .action = "var [JFFS2] extrahieren", .verdict = NotYetThere},
-        {.cls = 22, .action = "ppcboot einfügen", .verdict = NotYetThere},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action + " on class " + std::to_string(c.cls));
@@ -152,31 +146,10 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         auto r = Cmd({"run", c.action, images[c.cls], out});
         const std::string err = c.verdict == Written ? ""
                               : c.verdict == NotYetThere ? NA
-                              : "stellmark-cli: " + c.named + " ist für '" + images[c.cls] + "' (" + classText.at(c.cls) +
-                                    ") nicht möglich.\nMöglich: " + offered.at(c.cls) + "\n";
+                              : "stellmark-cli: " + c.named + " ist für '" + images[c.cls] + "' (" + offered.at(c.cls) + "\n";
         EXPECT_EQ(std::to_string(r.exitCode) + r.err, (c.verdict == Written ? "0" : "1") + err);
         EXPECT_EQ(r.out.starts_with("geschrieben: '" + out + "' "), c.verdict == Written) << r.out;
         EXPECT_EQ(test::Exists(out), c.verdict == Written);
-    }
-}
-
-TEST_F(Cli, ShortNamesAnyCaseAndNearMissesGetASuggestion) {
-    struct Case { std::string name; int code; std::string err; };
-    const std::vector<Case> cases = {
-        {.name = "1X-BLOCK", .code = 0, .err = ""}, {.name = "Bereich", .code = 0, .err = ""},
-        {.name = "1x extrahieren", .code = 0, .err = ""},
-        {.name = "1x-blok", .code = 2, .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\n"},
-        {.name = "1x Extrahieren", .code = 2, .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\n"},
-        {.name = "root-einfügen", .code = 2, .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\n"},
-        {.name = "quatsch", .code = 2, .err = "unbekannte Aktion \"quatsch\".\n"},
-    };
-    for (const auto& c : cases) {
-        ::unlink(Out("n").c_str());
-        auto r = Cmd({"run", c.name, images[11], Out("n")});
-        EXPECT_EQ(r.exitCode, c.code) << c.name << r.err;
-        if (c.code) {
-            EXPECT_TRUE(r.err.ends_with(c.err + "Hilfe: stellmark-cli run --help\n")) << r.err;
-        }
     }
 }
 
@@ -233,15 +206,23 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
     test::WriteFile(dir / "truncated.cramfs", bytes.substr(0, bytes.size() - 4096));
     test::WriteFile(dir / "text.cramfs", "kein CramFS\n");
     const std::string size = [&] { char t[64]; std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size()); return std::string(t); }();
-    // fsck: what the system's checker says; lines: the findings after the size verdict
-    struct Case { std::string file; int code; bool fsck; std::vector<std::string> lines; };
+    // Beyond the 32 bits of a size: too large, never a failure.
+    for (auto [name, size] : {std::pair {"2g", 0x80000000LL}, std::pair {"5g", 0x140000000LL}}) {
+        test::WriteFile(dir / name, "");
+        ASSERT_EQ(::truncate((dir / name).c_str(), size), 0);
+    }
+    // fsck: what the system's checker says; lines: the findings after the size verdict, the end of
+    // whose line is `first`
+    struct Case { std::string file; int code; bool fsck; std::vector<std::string> lines; std::string first = "- im Limit!"; };
     const std::vector<Case> cases = {
         {.file = big, .code = 0, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
         {.file = little, .code = 0, .fsck = true, .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
         {.file = dir / "flipped.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert "}},
         {.file = dir / "truncated.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ", "CRC32: nicht prüfbar"}},
-        {.file = huge, .code = 1, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: 0x00", "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar"}},
+        {.file = huge, .code = 1, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: 0x00", "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar"}, .first = "- zu groß!"},
         {.file = dir / "text.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
+        {.file = dir / "2g", .code = 1, .fsck = false, .lines = {"CramFS: nein"}, .first = "0x80000000 [2147483648] Bytes - zu groß!"},
+        {.file = dir / "5g", .code = 1, .fsck = false, .lines = {"CramFS: nein"}, .first = "0x140000000 [5368709120] Bytes - zu groß!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -253,31 +234,25 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         ASSERT_EQ(lines.size(), c.lines.size() + 1) << r.out;
-        EXPECT_TRUE(lines[0].ends_with(c.file == huge ? "- zu groß!" : "- im Limit!")) << lines[0];
+        EXPECT_TRUE(lines[0].ends_with(c.first) && r.err.empty()) << lines[0] << r.err;
         for (std::size_t i = 0; i < c.lines.size(); ++i)
             EXPECT_TRUE(lines[i + 1].starts_with(c.lines[i])) << lines[i + 1];
     }
-    // In an image's root area: a sound file system, then one byte flipped inside it.
-    for (int cls : {11, 22}) {
-        std::string image = test::ReadFile(images[cls]);
-        const std::size_t root = cls < 20 ? 0x40000 : 0x20000;
-        image.replace(root, bytes.size(), bytes);
-        test::WriteFile(Out("with-root.img"), image);
-        auto r = Cmd({"info", Out("with-root.img")});
-        EXPECT_NE(r.out.find("Root-Bereich 0x000" + std::string(cls < 20 ? "40000 bis 0x0063FFFF" : "20000 bis 0x0061FFFF") +
-                             ":\n  CramFS: ja, big-endian (wie die Box)\n"), std::string::npos) << r.out;
-        EXPECT_NE(r.out.find("  CRC32: in Ordnung"), std::string::npos) << r.out;
-        image[root + 1000] ^= 0x40;
-        test::WriteFile(Out("with-root.img"), image);
-        EXPECT_NE(Cmd({"info", Out("with-root.img")}).out.find("  CRC32: falsch"), std::string::npos);
-    }
+    // In an image's root area (where it lies in each class is the layout's, which the operations
+    // tests check): a sound file system, then one byte flipped inside it.
+    std::string image = test::ReadFile(images[22]);
+    image.replace(0x20000, bytes.size(), bytes);
+    test::WriteFile(Out("with-root.img"), image);
+    auto r = Cmd({"info", Out("with-root.img")});
+    EXPECT_NE(r.out.find("Root-Bereich 0x00020000 bis 0x0061FFFF:\n  CramFS: ja, big-endian (wie die Box)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  CRC32: in Ordnung"), std::string::npos) << r.out;
+    image[0x20000 + 1000] ^= 0x40;
+    test::WriteFile(Out("with-root.img"), image);
+    EXPECT_NE(Cmd({"info", Out("with-root.img")}).out.find("  CRC32: falsch"), std::string::npos);
 }
 
 TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
-    auto schema = [](const char* name) {
-        std::ifstream in(std::string(STELLMARK_TEST_DIR) + "/" + name);
-        return nlohmann::json::parse(in);
-    };
+    auto schema = [](const char* name) { return nlohmann::json::parse(std::ifstream(std::string(STELLMARK_TEST_DIR) + "/" + name)); };
     const auto infoSchema = schema("info.schema.json"), cramfsSchema = schema("cramfs.schema.json");
     struct Case { std::vector<std::string> args; std::string dataDir; const nlohmann::json* schema; };
     const std::string little = MakeCramfs(dir.Path(), "l.cramfs", "little", 1000);
@@ -297,7 +272,6 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
     auto j = nlohmann::json::parse(Cmd({"info", "--json", images[22]}).out);
     EXPECT_EQ(j["class"]["code"], 22);
     EXPECT_EQ(j["actions"][3]["short"], "2x-block");
-    EXPECT_EQ(j["actions"][3]["text"], "2x extrahieren");
     EXPECT_EQ(j["size"]["bytes"], 0x7E0000);
     EXPECT_EQ(j["root_cramfs"]["found"], false);
     j = nlohmann::json::parse(Cmd({"info", "--json", images[22]}, "none").out);
@@ -308,33 +282,15 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
 }
 
-TEST_F(Cli, HugeCramfsFilesAreTooLargeNeverAFailure) {
-    // Beyond the 32 bits of a size: too large, never a failure and never "im Limit!".
-    for (auto [size, verdict] : {std::pair<off_t, const char*> {0x80000000LL, "0x80000000 [2147483648] Bytes - zu groß!\n"},
-                                 {0x140000000LL, "0x140000000 [5368709120] Bytes - zu groß!\n"}}) {
-        test::WriteFile(dir / "huge", "");
-        ASSERT_EQ(::truncate((dir / "huge").c_str(), size), 0);
-        auto r = Cmd({"cramfs", dir / "huge"});
-        EXPECT_EQ(std::to_string(r.exitCode) + r.out + r.err, std::string("1") + verdict + "CramFS: nein, keine CramFS-Kennung gefunden\n");
-    }
-}
-
 TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName) {
     const std::string page = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.1",
                       completion = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.bash";
-    auto r = test::RunProcess({"/bin/sh", "-c", "MANPAGER=cat MANWIDTH=100 man -l \"$0\" 2>&1", page});
-    EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_NE(r.out.find("stellmark-cli - Flash-Images der D-Box2"), std::string::npos) << r.out;
+    // The page sets without a warning (that it is installed and shows is the install check's),
+    // and its table of actions is the tool's own list, short name and full text.
     EXPECT_EQ(test::RunProcess({"/usr/bin/groff", "-k", "-man", "-Tutf8", "-ww", "-z", page}).err, "");
-    // Every action the tool can be given stands in the page with its full text.
-    std::istringstream actions(test::RunProcess({STELLMARK_CLI, "--aktionen"}).out);
-    int n = 0;
-    for (std::string line; std::getline(actions, line); ++n) {
-        std::string name = line.substr(0, line.find('\t')), text = line.substr(line.find('\t') + 1);
-        EXPECT_NE(r.out.find(name), std::string::npos) << name;
-        EXPECT_NE(r.out.find(text), std::string::npos) << text;
-    }
-    EXPECT_EQ(n, 10);
+    const std::string actions = test::RunProcess({STELLMARK_CLI, "--aktionen"}).out;
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), '\n'), 10) << actions;
+    EXPECT_NE(test::ReadFile(page).find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
     // words: the command line typed so far, the last word being completed
     struct Case { std::string words, want; };
     const std::vector<Case> cases = {

@@ -53,8 +53,4 @@ TEST(Paths, FilesAndFoldersAreToldApartWithoutFailures) {
     for (const auto& c : cases)
         EXPECT_EQ(std::make_pair(FileExist(c.path), DirExist(c.path)), std::make_pair(c.file, c.dir)) << c.path;
     EXPECT_TRUE(chooser.calls.empty());
-    DirExist("/tmp");
-    const auto& lines = frmPanne::Instance().lstCallStack();
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(9) + "|" + lines[1], "[wsFiles] Public Function DirExist(DirName As String) As Boolean|\tDirName:\t/tmp");
 }

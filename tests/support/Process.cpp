@@ -1,7 +1,7 @@
 #include "tests/support/Process.h"
 
 #include <csignal>
-#include <poll.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,15 +9,14 @@ namespace stellmark::test {
 
 Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
 {
-    int out[2], err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        return {};
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(err[1], 2);
-        ::close(out[0]);
-        ::close(err[0]);
+    // What the child prints goes to files in memory, read once it has ended: nothing to poll,
+    // and no other child inherits them.
+    Child c {-1, ::memfd_create("out", MFD_CLOEXEC), ::memfd_create("err", MFD_CLOEXEC)};
+    if (c.out >= 0 && c.err >= 0)
+        c.pid = ::fork();
+    if (c.pid == 0) {
+        ::dup2(c.out, 1);
+        ::dup2(c.err, 2);
         // The test program's own dispositions and mask are not the child's business.
         sigset_t none;
         sigemptyset(&none);
@@ -33,37 +32,22 @@ Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
         ::execv(args[0], args.data());
         ::_exit(127);
     }
-    ::close(out[1]);
-    ::close(err[1]);
-    return {pid, out[0], err[0]};
+    return c;
 }
 
 ProcessResult Wait(Child child)
 {
     ProcessResult r;
-    if (child.pid < 0)
-        return r;
-    pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
-    std::string* sinks[2] = {&r.out, &r.err};
-    int open = 2;
-    while (open > 0 && ::poll(fds, 2, 60000) > 0) {
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                sinks[i]->append(buf, static_cast<std::size_t>(n));
-            }
-        }
-    }
     int status = 0;
-    ::waitpid(child.pid, &status, 0);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (child.pid > 0 && ::waitpid(child.pid, &status, 0) == child.pid && WIFEXITED(status))
+        r.exitCode = WEXITSTATUS(status);
+    for (auto [fd, sink] : {std::pair {child.out, &r.out}, std::pair {child.err, &r.err}}) {
+        char buf[4096];
+        for (ssize_t n; fd >= 0 && (n = ::pread(fd, buf, sizeof buf, static_cast<off_t>(sink->size()))) > 0;)
+            sink->append(buf, static_cast<std::size_t>(n));
+        if (fd >= 0)
+            ::close(fd);
+    }
     return r;
 }
 

@@ -9,20 +9,9 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "errors/Program.h"
 #include "core/modMain.h"
 
 namespace stellmark::test {
-
-ScriptedPresenter::ScriptedPresenter(std::deque<int16_t> script, int16_t fallback)
-    : script_(std::move(script)), fallback_(fallback),
-      previous_(frmPanne::Instance().SetPresenter(this))
-{
-}
-
-ScriptedPresenter::~ScriptedPresenter() { frmPanne::Instance().SetPresenter(previous_); }
-
-void ScriptedPresenter::Prepare(frmPanne&, int16_t contBits) { pendingBits_ = contBits; }
 
 int16_t ScriptedPresenter::ShowModal(frmPanne& panne)
 {
@@ -36,31 +25,6 @@ int16_t ScriptedPresenter::ShowModal(frmPanne& panne)
     script_.pop_front();
     return c;
 }
-
-ScopedExit::ScopedExit() : previous_(frmPanne::Instance().SetExit([this] { ++calls; })) {}
-ScopedExit::~ScopedExit() { frmPanne::Instance().SetExit(previous_); }
-
-ScopedWorkingFolder::ScopedWorkingFolder(const std::string& dir)
-{
-    std::error_code ec;
-    previous_ = std::filesystem::current_path(ec).string();
-    entered_ = !ec && ::chdir(dir.c_str()) == 0;
-}
-
-ScopedWorkingFolder::~ScopedWorkingFolder()
-{
-    if (entered_)
-        (void)!::chdir(previous_.c_str());
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name)
-{
-    if (const char* old = ::getenv(name))
-        old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
 
 ScopedFileSizeLimit::ScopedFileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
 {
@@ -88,13 +52,7 @@ TempDir::TempDir()
 
 TempDir::~TempDir()
 {
-    std::error_code ec;
-    // Restore write permission that a test may have taken away, so the folder can go.
-    for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-        std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+    std::error_code ec;  // tests run as root: no mode stops the removal
     std::filesystem::remove_all(path_, ec);
 }
 
@@ -106,12 +64,6 @@ std::vector<std::string> TempDir::Entries() const
     std::sort(names.begin(), names.end());
     return names;
 }
-
-ScopedProgramFile::ScopedProgramFile(const std::string& dir, const std::string& name)
-{
-    program::OverrideFile(dir + "/" + name);
-}
-ScopedProgramFile::~ScopedProgramFile() { program::OverrideFile(""); }
 
 std::string Pattern(std::size_t n, unsigned seed)
 {

@@ -1,13 +1,17 @@
 #pragma once
 // Shared helpers of the tests: a scripted error chooser, temporary folders and file bytes.
 #include <cstdint>
+#include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
+#include "errors/Program.h"
 #include "errors/frmPanne.h"
 
 namespace stellmark::test {
@@ -15,17 +19,13 @@ namespace stellmark::test {
 // Answers OnError from a script and records what each call was given.
 class ScriptedPresenter : public ErrorPresenter {
 public:
-    struct Call {
-        std::string number;  // lblError 0: "number (description)"
-        std::string module;
-        std::string proc;
-        std::string line;
-        int16_t contBits;
-    };
-    explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave);
-    ~ScriptedPresenter() override;
+    // number: "number (description)", then module, procedure and line as the dialog shows them
+    struct Call { std::string number, module, proc, line; int16_t contBits; };
+    explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave)
+        : script_(std::move(script)), fallback_(fallback), previous_(frmPanne::Instance().SetPresenter(this)) {}
+    ~ScriptedPresenter() override { frmPanne::Instance().SetPresenter(previous_); }
 
-    void Prepare(frmPanne& panne, int16_t contBits) override;
+    void Prepare(frmPanne&, int16_t contBits) override { pendingBits_ = contBits; }
     int16_t ShowModal(frmPanne& panne) override;
 
     std::vector<Call> calls;
@@ -41,8 +41,8 @@ private:
 // Replaces the program's end with a recorder for the lifetime of the object.
 class ScopedExit {
 public:
-    ScopedExit();
-    ~ScopedExit();
+    ScopedExit() : previous_(frmPanne::Instance().SetExit([this] { ++calls; })) {}
+    ~ScopedExit() { frmPanne::Instance().SetExit(previous_); }
     int calls = 0;
 
 private:
@@ -64,20 +64,31 @@ private:
 // Works in `dir` while the object lives, then goes back.
 class ScopedWorkingFolder {
 public:
-    explicit ScopedWorkingFolder(const std::string& dir);
-    ~ScopedWorkingFolder();
+    explicit ScopedWorkingFolder(const std::string& dir)
+        : previous_(std::filesystem::current_path(ec_).string()), entered_(!ec_ && ::chdir(dir.c_str()) == 0) {}
+    ~ScopedWorkingFolder()
+    {
+        if (entered_)
+            (void)!::chdir(previous_.c_str());
+    }
     bool Entered() const { return entered_; }
 
 private:
+    std::error_code ec_;
     std::string previous_;
-    bool entered_ = false;
+    bool entered_;
 };
 
 // Sets an environment variable (unsets it for nullptr) while the object lives, then restores it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = ::getenv(name))
+            old_ = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_.c_str(), old_->c_str(), 1) : ::unsetenv(name_.c_str()); }
 
 private:
     std::string name_;
@@ -112,8 +123,8 @@ private:
 // Makes the program file appear to lie in `dir` under `name` while the object lives.
 class ScopedProgramFile {
 public:
-    ScopedProgramFile(const std::string& dir, const std::string& name = "Stellmark");
-    ~ScopedProgramFile();
+    ScopedProgramFile(const std::string& dir, const std::string& name = "Stellmark") { program::OverrideFile(dir + "/" + name); }
+    ~ScopedProgramFile() { program::OverrideFile(""); }
 };
 
 std::string Pattern(std::size_t n, unsigned seed = 1);
