@@ -460,7 +460,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         request.imageClass = modMain::kNoImage;
     }
 
-    Proc p("stellmark-cli", "run", "[stellmark-cli] run");
+    Proc p("[stellmark-cli] run");
     ops::Outcome outcome;
     p.Run([&] {
         // Without --force "no overwrite" holds up to the moment the result takes its name.

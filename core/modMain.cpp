@@ -19,7 +19,7 @@ std::string strDataDir;
 
 std::string FileCheck()
 {
-    Proc p("modMain", "FileCheck", "[modMain] Function FileCheck() As String");
+    Proc p("[modMain] Function FileCheck() As String");
     std::string result;
     return p.Run(result, [&] {
         std::string dir;
@@ -43,7 +43,7 @@ std::string FileCheck()
 
 int32_t ImageTest(const std::string& strSource)
 {
-    Proc p("modMain", "ImageTest", "[modMain] Function ImageTest(strSource As String) As Long",
+    Proc p("[modMain] Function ImageTest(strSource As String) As Long",
            {{"strSource", strSource}});
     int32_t result = 0;
     return p.Run(result, [&] {
@@ -96,14 +96,14 @@ std::string ClassText(int32_t imageClass)
 
 std::string ImageTestText(int32_t Value)
 {
-    Proc p("modMain", "ImageTestText", "[modMain] Function ImageTestText(Value As Long) As String",
+    Proc p("[modMain] Function ImageTestText(Value As Long) As String",
            {{"Value", Value}});
     return ClassText(Value);
 }
 
 int32_t GetImageSize(const std::string& FileName)
 {
-    Proc p("modMain", "GetImageSize", "[modMain] Function GetImageSize(FileName As String) As Long",
+    Proc p("[modMain] Function GetImageSize(FileName As String) As Long",
            {{"FileName", FileName}});
     int32_t result = 0;
     return p.Run(result, [&] {
@@ -125,7 +125,7 @@ int32_t GetImageSize(const std::string& FileName)
 
 std::string GetHexValue(int32_t Value)
 {
-    Proc p("modMain", "GetHexValue", "[modMain] Function GetHexValue(Value As Long) As String",
+    Proc p("[modMain] Function GetHexValue(Value As Long) As String",
            {{"Value", Value}});
     char digits[16];
     std::snprintf(digits, sizeof digits, "%X", static_cast<uint32_t>(Value));
@@ -138,8 +138,7 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
                     const std::string& PrevFile1, const std::string& LastFile,
                     const CopyOptions& options)
 {
-    Proc p("modMain", "CopyFile",
-           "[modMain] Public Function CopyFile(strSource As String,strDestination As "
+    Proc p("[modMain] Public Function CopyFile(strSource As String,strDestination As "
            "String,Optional lngStart As Long = 1,Optional lngEnd As Long = 1,Optional PrevFile As "
            "String,Optional PrevFile1 As String,Optional LastFile As String)As Boolean",
            {{"strSource", strSource},

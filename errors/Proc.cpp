@@ -1,11 +1,46 @@
 #include "errors/Proc.h"
 
+#include <tuple>
+
 namespace stellmark {
 
-Proc::Proc(std::string_view module, std::string_view name, std::string_view signature,
-           std::initializer_list<Param> params, Handler handler)
-    : module_(module), name_(name), handler_(handler)
+std::pair<std::string, std::string> Proc::SplitSignature(std::string_view signature)
 {
+    std::string module, name;
+    std::string_view rest = signature;
+    if (rest.starts_with('[')) {
+        auto close = rest.find(']');
+        if (close != std::string_view::npos) {
+            module = rest.substr(1, close - 1);
+            rest.remove_prefix(close + 1);
+        }
+    }
+    auto skip = [&](std::string_view word) {
+        while (rest.starts_with(' '))
+            rest.remove_prefix(1);
+        if (rest.starts_with(word) && rest.size() > word.size() && rest[word.size()] == ' ') {
+            rest.remove_prefix(word.size());
+            return true;
+        }
+        return false;
+    };
+    // Scope, then the kind of procedure; whatever stands then up to "(" is the name.
+    while (skip("Private") || skip("Public") || skip("Friend") || skip("Static")) {
+    }
+    if (skip("Property"))
+        skip("Get") || skip("Let") || skip("Set");
+    else
+        skip("Sub") || skip("Function");
+    while (rest.starts_with(' '))
+        rest.remove_prefix(1);
+    name = rest.substr(0, rest.find_first_of("( "));
+    return {module, name};
+}
+
+Proc::Proc(std::string_view signature, std::initializer_list<Param> params, Handler handler)
+    : handler_(handler)
+{
+    std::tie(module_, name_) = SplitSignature(signature);
     auto& panne = frmPanne::Instance();
     panne.CallStack(std::string(signature));
     for (auto it = std::rbegin(params); it != std::rend(params); ++it)

@@ -3,7 +3,7 @@
 // failing step as the user chooses (again, next, leave, end) or, silently, by leaving at once.
 //
 //   int32_t ImageTest(const std::string& strSource) {
-//       Proc p("modMain", "ImageTest", "[modMain] Function ImageTest(...) As Long",
+//       Proc p("[modMain] Function ImageTest(...) As Long",
 //              {{"strSource", strSource}});
 //       int32_t result = 0;
 //       return p.Run(result, [&] {
@@ -38,14 +38,11 @@ struct Param {
 class Proc {
 public:
     // Reports the entry: the signature line, then the parameters last-first, so that they read
-    // in declaration order under it.
-    Proc(std::string_view module, std::string_view name, std::string_view signature,
-         std::initializer_list<Param> params = {}, Handler handler = Handler::Standard);
-    Proc(std::string_view module, std::string_view name, std::string_view signature,
-         Handler handler)
-        : Proc(module, name, signature, {}, handler)
-    {
-    }
+    // in declaration order under it. Module and name are read off the signature
+    // ("[modMain] Function ImageTest(...)"), so the trace and the handler cannot disagree.
+    explicit Proc(std::string_view signature, std::initializer_list<Param> params = {},
+                  Handler handler = Handler::Standard);
+    Proc(std::string_view signature, Handler handler) : Proc(signature, {}, handler) {}
 
     Proc(const Proc&) = delete;
     Proc& operator=(const Proc&) = delete;
@@ -91,6 +88,9 @@ public:
 
     const std::string& Module() const { return module_; }
     const std::string& Name() const { return name_; }
+
+    // The module between the brackets and the procedure's name in its declaration line.
+    static std::pair<std::string, std::string> SplitSignature(std::string_view signature);
 
 private:
     struct Leave {

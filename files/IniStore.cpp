@@ -144,8 +144,7 @@ bool Write(const std::string& file, const std::string& section, const std::strin
 
 std::string GetIni(const std::string& Bereich, const std::string& Eintrag, const std::string& File)
 {
-    Proc p("wsFiles", "GetIni",
-           "[wsFiles] Public Function GetIni(Bereich As String, Eintrag As String, File As "
+    Proc p("[wsFiles] Public Function GetIni(Bereich As String, Eintrag As String, File As "
            "String) As String",
            {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"File", File}});
     std::string result;
@@ -159,8 +158,7 @@ std::string GetIni(const std::string& Bereich, const std::string& Eintrag, const
 int32_t WriteIni(const std::string& Bereich, const std::string& Eintrag, const std::string& Wert,
                  const std::string& File)
 {
-    Proc p("wsFiles", "WriteIni",
-           "[wsFiles] Public Function WriteIni(Bereich As String, Eintrag As String, Wert As "
+    Proc p("[wsFiles] Public Function WriteIni(Bereich As String, Eintrag As String, Wert As "
            "String, File As String) As Long",
            {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"Wert", Wert}, {"File", File}});
     int32_t result = 0;
@@ -171,8 +169,7 @@ int32_t WriteIni(const std::string& Bereich, const std::string& Eintrag, const s
 
 std::string GI(const std::string& Bereich, const std::string& Eintrag)
 {
-    Proc p("wsFiles", "GI",
-           "[wsFiles] Public Function GI(Bereich As String, Eintrag As String) As String",
+    Proc p("[wsFiles] Public Function GI(Bereich As String, Eintrag As String) As String",
            {{"Bereich", Bereich}, {"Eintrag", Eintrag}});
     std::string result;
     return p.Run(result, [&] {
@@ -184,8 +181,7 @@ std::string GI(const std::string& Bereich, const std::string& Eintrag)
 
 int32_t WI(const std::string& Bereich, const std::string& Eintrag, const std::string& Wert)
 {
-    Proc p("wsFiles", "WI",
-           "[wsFiles] Public Function WI(Bereich As String, Eintrag As String, Wert As String) "
+    Proc p("[wsFiles] Public Function WI(Bereich As String, Eintrag As String, Wert As String) "
            "As Long",
            {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"Wert", Wert}});
     int32_t result = 0;
@@ -198,7 +194,7 @@ int32_t WI(const std::string& Bereich, const std::string& Eintrag, const std::st
 
 std::string GetIniFile()
 {
-    Proc p("wsFiles", "GetIniFile", "[wsFiles] Public Function GetIniFile() As String");
+    Proc p("[wsFiles] Public Function GetIniFile() As String");
     std::string result;
     return p.Run(result, [&] {
         p.Step([&] { result = IsSlash(program::Dir()) + program::BaseName() + ".ini"; });

@@ -28,8 +28,7 @@ std::size_t CountCharacters(const std::string& text)
 
 bool FileExist(const std::string& FileName)
 {
-    Proc p("wsFiles", "FileExist",
-           "[wsFiles] Public Function FileExist(FileName As String) As Boolean",
+    Proc p("[wsFiles] Public Function FileExist(FileName As String) As Boolean",
            {{"FileName", FileName}});
     mode_t mode = 0;
     return StatMode(FileName, mode) && S_ISREG(mode);
@@ -37,7 +36,7 @@ bool FileExist(const std::string& FileName)
 
 bool DirExist(const std::string& DirName)
 {
-    Proc p("wsFiles", "DirExist", "[wsFiles] Public Function DirExist(DirName As String) As Boolean",
+    Proc p("[wsFiles] Public Function DirExist(DirName As String) As Boolean",
            {{"DirName", DirName}});
     mode_t mode = 0;
     return StatMode(DirName, mode) && (S_ISREG(mode) || S_ISDIR(mode));
@@ -45,7 +44,7 @@ bool DirExist(const std::string& DirName)
 
 std::string IsSlash(const std::string& Value)
 {
-    Proc p("wsFiles", "IsSlash", "[wsFiles] Public Function IsSlash(Value As String) As String",
+    Proc p("[wsFiles] Public Function IsSlash(Value As String) As String",
            {{"Value", Value}});
     if (Value.empty() || Value.back() == '/')
         return Value;
@@ -54,8 +53,7 @@ std::string IsSlash(const std::string& Value)
 
 std::string GetNamePart(const std::string& strIn)
 {
-    Proc p("wsFiles", "GetNamePart",
-           "[wsFiles] Public Function GetNamePart(strIn As String) As String",
+    Proc p("[wsFiles] Public Function GetNamePart(strIn As String) As String",
            {{"strIn", strIn}});
     std::string result;
     return p.Run(result, [&] {

@@ -371,7 +371,7 @@ std::optional<int32_t> ParseDecimal(const std::string& text)
 
 int32_t GetInputValue(const std::string& Value)
 {
-    Proc p("frmMain", "GetInputValue", "[frmMain] Function GetInputValue(Value As String) As Long",
+    Proc p("[frmMain] Function GetInputValue(Value As String) As Long",
            {{"Value", Value}});
     // Held as invalid, so that leaving after a failed conversion never passes as offset 0.
     int32_t result = -1;
@@ -399,8 +399,7 @@ int32_t GetInputValue(const std::string& Value)
 
 std::string CreateFileName(const std::string& SubStr, const std::string& sourcePath)
 {
-    Proc p("frmMain", "CreateFileName",
-           "[frmMain] Function CreateFileName(SubStr As String) As String", {{"SubStr", SubStr}});
+    Proc p("[frmMain] Function CreateFileName(SubStr As String) As String", {{"SubStr", SubStr}});
     std::string result;
     return p.Run(result, [&] {
         std::string name;

@@ -95,26 +95,25 @@ void SetTextColour(QWidget* w, const QColor& text)
 // The handlers of a press on the window and on the controls that drag it, by control name.
 struct MouseDownHandler {
     const char* control;
-    const char* name;
     const char* signature;
 };
 constexpr MouseDownHandler kMouseDown[] = {
-    {"frmMain", "Form_MouseDown",
+    {"frmMain",
      "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As Single, Y As "
      "Single)"},
-    {"Picture1", "Picture1_MouseDown",
+    {"Picture1",
      "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As Single, "
      "Y As Single)"},
-    {"Label1", "Label1_MouseDown",
+    {"Label1",
      "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
      "As Single)"},
-    {"Label2", "Label2_MouseDown",
+    {"Label2",
      "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
      "As Single)"},
-    {"Label3", "Label3_MouseDown",
+    {"Label3",
      "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
      "As Single)"},
-    {"Label5", "Label5_MouseDown",
+    {"Label5",
      "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
      "As Single)"},
 };
@@ -209,7 +208,7 @@ void frmMain::CompleteControls()
 
 void frmMain::Form_Load()
 {
-    Proc p("frmMain", "Form_Load", "[frmMain] Private Sub Form_Load()");
+    Proc p("[frmMain] Private Sub Form_Load()");
     blnLoading_ = true;
     // However the load is left, the check box must not stay deaf to the user's clicks.
     struct Loaded {
@@ -295,8 +294,7 @@ void frmMain::SetCheck1Value(int16_t value)
 
 void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
 {
-    Proc p("frmMain", "Form_QueryUnload",
-           "[frmMain] Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)",
+    Proc p("[frmMain] Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)",
            {{"Cancel", Cancel}, {"UnloadMode", UnloadMode}});
     p.Run([&] {
         const auto screen = platform::PrimaryScreen();
@@ -328,7 +326,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::cmdExit_Click()
 {
-    Proc p("frmMain", "cmdExit_Click", "[frmMain] Private Sub cmdExit_Click()");
+    Proc p("[frmMain] Private Sub cmdExit_Click()");
     p.Run([&] {
         unloadMode_ = 1;
         p.Step([&] { close(); });
@@ -338,7 +336,7 @@ void frmMain::cmdExit_Click()
 
 void frmMain::cmdEnde_Click()
 {
-    Proc p("frmMain", "cmdEnde_Click", "[frmMain] Private Sub cmdEnde_Click()");
+    Proc p("[frmMain] Private Sub cmdEnde_Click()");
     p.Run([&] {
         unloadMode_ = 1;
         p.Step([&] { close(); });
@@ -348,13 +346,13 @@ void frmMain::cmdEnde_Click()
 
 void frmMain::cmdMin_Click()
 {
-    Proc p("frmMain", "cmdMin_Click", "[frmMain] Private Sub cmdMin_Click()");
+    Proc p("[frmMain] Private Sub cmdMin_Click()");
     p.Run([&] { p.Step([&] { setWindowState(windowState() | Qt::WindowMinimized); }); });
 }
 
 void frmMain::Command2_Click()
 {
-    Proc p("frmMain", "Command2_Click", "[frmMain] Private Sub Command2_Click()");
+    Proc p("[frmMain] Private Sub Command2_Click()");
     p.Run([&] {
         std::string dir, path;
         p.Step([&] { dir = program::Dir(); });
@@ -369,7 +367,7 @@ void frmMain::Command2_Click()
 
 void frmMain::cmdFileOpen_Click()
 {
-    Proc p("frmMain", "cmdFileOpen_Click", "[frmMain] Private Sub cmdFileOpen_Click()",
+    Proc p("[frmMain] Private Sub cmdFileOpen_Click()",
            Handler::Silent);
     p.Run([&] {
         std::optional<std::string> chosen;
@@ -384,7 +382,7 @@ void frmMain::cmdFileOpen_Click()
 
 void frmMain::OpenImage(const std::string& FileName)
 {
-    Proc p("frmMain", "OpenImage", "[frmMain] Sub OpenImage(FileName As String)",
+    Proc p("[frmMain] Sub OpenImage(FileName As String)",
            {{"FileName", FileName}}, Handler::Silent);
     p.Run([&] {
         // Only what the open dialog could have offered: an existing file.
@@ -406,7 +404,7 @@ void frmMain::TakeImage(const std::string& path)
 
 void frmMain::MakeSettings()
 {
-    Proc p("frmMain", "MakeSettings", "[frmMain] Sub MakeSettings()");
+    Proc p("[frmMain] Sub MakeSettings()");
     p.Run([&] {
         Combo1->clear();
         Combo1->setEnabled(false);
@@ -444,7 +442,7 @@ void frmMain::ShowFirstEntry()
 
 void frmMain::FillCombo(const std::string& Ausschluss)
 {
-    Proc p("frmMain", "FillCombo", "[frmMain] Sub FillCombo(Optional Ausschluß As String = \"\")",
+    Proc p("[frmMain] Sub FillCombo(Optional Ausschluß As String = \"\")",
            {{"Ausschluß", Ausschluss}});
     p.Run([&] {
         Combo1->clear();
@@ -458,13 +456,13 @@ void frmMain::FillCombo(const std::string& Ausschluss)
 
 void frmMain::Combo1_Click()
 {
-    Proc p("frmMain", "Combo1_Click", "[frmMain] Private Sub Combo1_Click()");
+    Proc p("[frmMain] Private Sub Combo1_Click()");
     p.Run([&] { AdvancedSettings(); });
 }
 
 void frmMain::AdvancedSettings()
 {
-    Proc p("frmMain", "AdvancedSettings", "[frmMain] Sub AdvancedSettings()");
+    Proc p("[frmMain] Sub AdvancedSettings()");
     p.Run([&] {
         const QString shown = Combo1->currentText();
         if (shown == Q(ops::kExpert)) {
@@ -485,7 +483,7 @@ void frmMain::AdvancedSettings()
 
 void frmMain::Check1_Click()
 {
-    Proc p("frmMain", "Check1_Click", "[frmMain] Private Sub Check1_Click()");
+    Proc p("[frmMain] Private Sub Check1_Click()");
     p.Run([&] {
         if (blnLoading_)
             return;
@@ -503,7 +501,7 @@ void frmMain::Check1_Click()
 
 void frmMain::cmdStart_Click()
 {
-    Proc p("frmMain", "cmdStart_Click", "[frmMain] Private Sub cmdStart_Click()");
+    Proc p("[frmMain] Private Sub cmdStart_Click()");
     p.Run([&] {
         ops::Request request;
         request.source = S(txtFile->text());
@@ -537,8 +535,7 @@ void frmMain::cmdStart_Click()
 
 std::string frmMain::FileSaveDialog(const std::string& FileName, int16_t Filter)
 {
-    Proc p("frmMain", "FileSaveDialog",
-           "[frmMain] Function FileSaveDialog(Optional FileName As String = \"\", Optional "
+    Proc p("[frmMain] Function FileSaveDialog(Optional FileName As String = \"\", Optional "
            "Filter As Integer = 1) As String",
            {{"FileName", FileName}, {"Filter", Filter}}, Handler::Silent);
     std::string result;
@@ -557,7 +554,7 @@ std::string frmMain::FileSaveDialog(const std::string& FileName, int16_t Filter)
 
 void frmMain::cmdFileCramfs_Click()
 {
-    Proc p("frmMain", "cmdFileCramfs_Click", "[frmMain] Private Sub cmdFileCramfs_Click()",
+    Proc p("[frmMain] Private Sub cmdFileCramfs_Click()",
            Handler::Silent);
     p.Run([&] {
         std::optional<std::string> chosen;
@@ -580,7 +577,7 @@ void frmMain::cmdFileCramfs_Click()
 
 void frmMain::EnableCramfs()
 {
-    Proc p("frmMain", "EnableCramfs", "[frmMain] Sub EnableCramfs()");
+    Proc p("[frmMain] Sub EnableCramfs()");
     p.Run([&] {
         for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
                                                           lblCramfsInfo, Label17})
@@ -590,7 +587,7 @@ void frmMain::EnableCramfs()
 
 void frmMain::DisableCramfs()
 {
-    Proc p("frmMain", "DisableCramfs", "[frmMain] Sub DisableCramfs()");
+    Proc p("[frmMain] Sub DisableCramfs()");
     p.Run([&] {
         for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
                                                           lblCramfsInfo, Label17})
@@ -608,7 +605,7 @@ bool frmMain::MouseDown(const QWidget* control, int16_t Button, int16_t Shift, f
     });
     if (handler == std::end(kMouseDown))
         return false;
-    Proc p("frmMain", handler->name, handler->signature,
+    Proc p(handler->signature,
            {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
     p.Run([&] {
         if (Button == 1)
@@ -636,8 +633,7 @@ void frmMain::FollowPointer(const QPoint& globalPos)
 
 void frmMain::Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
 {
-    Proc p("frmMain", "Label7_MouseMove",
-           "[frmMain] Private Sub Label7_MouseMove(Button As Integer, Shift As Integer, X As "
+    Proc p("[frmMain] Private Sub Label7_MouseMove(Button As Integer, Shift As Integer, X As "
            "Single, Y As Single)",
            {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
     p.Run([&] {
@@ -651,7 +647,7 @@ void frmMain::Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
 
 void frmMain::Timer1_Timer()
 {
-    Proc p("frmMain", "Timer1_Timer", "[frmMain] Private Sub Timer1_Timer()");
+    Proc p("[frmMain] Private Sub Timer1_Timer()");
     p.Run([&] {
         QPoint at;
         p.Step([&] { at = mapFromGlobal(QCursor::pos()); });
@@ -669,7 +665,7 @@ void frmMain::Timer1_Timer()
 
 void frmMain::Label7_Click()
 {
-    Proc p("frmMain", "Label7_Click", "[frmMain] Private Sub Label7_Click()");
+    Proc p("[frmMain] Private Sub Label7_Click()");
     p.Run([&] { p.Step([&] { platform::Get().ShellOpen(S(Label7->text()), program::Dir()); }); });
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "errors/Proc.h"
 #include "tests/support/TestSupport.h"
 
@@ -11,7 +13,7 @@ struct Outcome { int result = 0, attempts = 0; bool lastStepRan = false; };
 
 Outcome RunThreeSteps(int failures, Handler handler = Handler::Standard)
 {
-    Proc p("modTest", "ThreeSteps", "[modTest] Function ThreeSteps() As Long", handler);
+    Proc p("[modTest] Function ThreeSteps() As Long", handler);
     Outcome o;
     int& held = o.result;
     p.Run(held, [&] {
@@ -50,7 +52,7 @@ TEST(Handler, ActsOnTheChoiceOfTheUserOrSilently) {
 TEST(Handler, TheDialogIsGivenNumberDescriptionModuleProcedureAndLine) {
     test::ResetPanne();
     test::ScriptedPresenter chooser({kLeave});
-    Proc p("modMain", "GetImageSize", "[sig]");
+    Proc p("[modMain] Function GetImageSize(FileName As String) As Long");
     int line = 0;
     p.Run([&] {
         line = __LINE__ + 1;
@@ -66,14 +68,14 @@ TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn) {
     test::ResetPanne();
     test::ScriptedPresenter chooser({kLeave});
     auto inner = [] {
-        Proc p("m", "Inner", "[m] Function Inner() As String");
+        Proc p("[m] Function Inner() As String");
         std::string held = "partial";
         return p.Run(held, [&] {
             p.Step([] { throw Failure(err::Overflow); });
             held = "never";
         });
     };
-    Proc outer("m", "Outer", "[m] Sub Outer()");
+    Proc outer("[m] Sub Outer()");
     std::string got;
     bool after = false;
     outer.Run([&] {
@@ -82,4 +84,17 @@ TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn) {
     });
     EXPECT_EQ(got, "partial");
     EXPECT_TRUE(after && !outer.AnySkipped());
+}
+
+TEST(Handler, ModuleAndNameAreReadOffTheSignature) {
+    const std::vector<std::array<std::string, 3>> cases = {
+        {"[frmMain] Private Sub cmdStart_Click()", "frmMain", "cmdStart_Click"},
+        {"[wsFiles] Public Function FileExist(FileName As String) As Boolean", "wsFiles", "FileExist"},
+        {"[modMain] Function ImageTest(strSource As String) As Long", "modMain", "ImageTest"},
+        {"[frmPanne] Public Property Get Caption() As String", "frmPanne", "Caption"},
+        {"[stellmark-cli] run", "stellmark-cli", "run"},
+        {"no brackets", "", "no"},
+    };
+    for (const auto& [signature, module, name] : cases)
+        EXPECT_EQ(Proc::SplitSignature(signature), std::pair(module, name)) << signature;
 }

@@ -22,8 +22,8 @@ struct Widget { virtual ~Widget() = default; };
 
 TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit) {
     frmPanne::Instance().SetClock([] { return At(7, 5, 9); });
-    Proc outer("m", "Outer", "[m] Sub Outer()");
-    Proc p("modMain", "CopyFile", "[sig]", {{"a", std::string("x")}, {"b", 5}, {"c", 2.5f}});
+    Proc outer("[m] Sub Outer()");
+    Proc p("[sig]", {{"a", std::string("x")}, {"b", 5}, {"c", 2.5f}});
     EXPECT_EQ(Lines(), (std::vector<std::string> {"07:05:09 [sig]", "\ta:\tx", "\tb:\t5", "\tc:\t2.5", "07:05:09 [m] Sub Outer()"}));
     test::ResetPanne();
     frmPanne::Instance().SetClock([] { return At(14, 3, 12); });
@@ -32,7 +32,7 @@ TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit) {
     ASSERT_EQ(Lines().size(), 40u);
     EXPECT_EQ(Lines().front() + "|" + Lines().back(), "14:03:12 entry 40|14:03:12 entry 1");
     // Eight lines at once on a full list push out eight of the oldest.
-    Proc eight("m", "P", "[eight]", {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}, {"6", 6}, {"7", 7}});
+    Proc eight("[eight]", {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}, {"6", 6}, {"7", 7}});
     ASSERT_EQ(Lines().size(), 40u);
     EXPECT_EQ(Lines()[0] + "|" + Lines()[7] + "|" + Lines().back(), "14:03:12 [eight]|\t7:\t7|14:03:12 entry 9");
 }
@@ -45,18 +45,18 @@ TEST_F(TraceTest, NothingIsRecordedWhileTheDialogShowsEvenOnANestedFailure) {
         chooser.onShow = [&] {
             chooser.onShow = nullptr;  // the nested dialog must not nest again
             if (nested) {
-                Proc inner("m", "Inner", "[m] Sub Inner()");
+                Proc inner("[m] Sub Inner()");
                 inner.Run([&] { inner.Step([] { throw Failure(err::Overflow); }); });
             }
-            Proc timer("frmMain", "Timer1_Timer", "[frmMain] Private Sub Timer1_Timer()");
+            Proc timer("[frmMain] Private Sub Timer1_Timer()");
         };
         {
-            Proc p("m", "Fails", "[m] Sub Fails()");
+            Proc p("[m] Sub Fails()");
             p.Run([&] { p.Step([] { throw Failure(err::FileNotFound); }); });
         }
         EXPECT_EQ(chooser.calls.size(), nested ? 2u : 1u);
         EXPECT_EQ(Lines(), std::vector<std::string> {"14:03:12 [m] Sub Fails()"});
-        Proc after("frmMain", "Timer1_Timer", "[frmMain] Private Sub Timer1_Timer()");
+        Proc after("[frmMain] Private Sub Timer1_Timer()");
         EXPECT_EQ(Lines().size(), 2u);
     }
 }

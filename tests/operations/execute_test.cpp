@@ -22,7 +22,7 @@ protected:
     Outcome Run(std::string_view action, const std::string& source, const std::string& output,
                 ExpertInput expert = {}, std::string* proposed = nullptr)
     {
-        Proc p("frmMain", "cmdStart_Click", "[frmMain] Private Sub cmdStart_Click()");
+        Proc p("[frmMain] Private Sub cmdStart_Click()");
         Outcome o;
         p.Run([&] {
             o = Start(p, {std::string(action), source, expert, std::nullopt},
