@@ -39,8 +39,8 @@ enum Exit {
 const char* const kName = "stellmark-cli";
 
 struct Options {
-    bool help = false, version = false, force = false, quiet = false, verbose = false,
-         json = false, listActions = false;
+    bool help = false, version = false, force = false, quiet = false, verbose = false, json = false,
+         listActions = false;
     std::optional<std::string> dataDir, start, end;
     std::vector<std::string> args;  // the command and its operands
 };
@@ -70,8 +70,7 @@ public:
         std::string what = f.Description() + " (Fehler " + std::to_string(f.Number()) + ")";
         if (f.GetAccess() != Access::None)
             what = Quoted(f.Path()) + " kann nicht " +
-                   (f.GetAccess() == Access::Read ? "gelesen" : "geschrieben") +
-                   " werden: " + what;
+                   (f.GetAccess() == Access::Read ? "gelesen" : "geschrieben") + " werden: " + what;
         Say(what);
         if (options.verbose) {
             const auto& e = panne.lblError();
@@ -129,32 +128,30 @@ const char* const kCramfsHelp =
 std::string ActionLine(const ops::Action& a)
 {
     std::string name(a.shortName);
-    return "  " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') +
-           std::string(a.text) + "\n";
+    return "  " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') + std::string(a.text) +
+           "\n";
 }
 
 std::string RunHelp()
 {
-    std::string text =
-        "Aufruf: stellmark-cli run [OPTIONEN] AKTION QUELLE AUSGABE\n"
-        "\n"
-        "AKTION ist ein Kurzname (Groß-/Kleinschreibung egal) oder der volle Text, wie ihn\n"
-        "das Fenster zeigt. Angeboten wird, was das Fenster für die Art der QUELLE anbietet;\n"
-        "für jede Datei „bereich“.\n"
-        "  -f, --force       eine vorhandene AUSGABE ersetzen\n"
-        "  --start X         Beginn für „bereich“ (dezimal oder 0x...), Vorgabe 0\n"
-        "  --end Y           Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße\n"
-        "  -q, --quiet       keine Zeile über das Geschriebene\n"
-        "\n"
-        "Aktionen:\n";
+    std::string text = "Aufruf: stellmark-cli run [OPTIONEN] AKTION QUELLE AUSGABE\n"
+                       "\n"
+                       "AKTION ist ein Kurzname (Groß-/Kleinschreibung egal) oder der volle Text, wie ihn\n"
+                       "das Fenster zeigt. Angeboten wird, was das Fenster für die Art der QUELLE anbietet;\n"
+                       "für jede Datei „bereich“.\n"
+                       "  -f, --force       eine vorhandene AUSGABE ersetzen\n"
+                       "  --start X         Beginn für „bereich“ (dezimal oder 0x...), Vorgabe 0\n"
+                       "  --end Y           Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße\n"
+                       "  -q, --quiet       keine Zeile über das Geschriebene\n"
+                       "\n"
+                       "Aktionen:\n";
     for (const auto& a : ops::kActions)
         if (!a.shortName.empty())
             text += ActionLine(a);
-    return text +
-           "\n"
-           "Nach dem Schreiben nennt eine Zeile Pfad, Größe und bei gebauten Images deren Art.\n"
-           "Ist ein gebautes Image nicht von der Art, die die Aktion baut (Datendateien\n"
-           "vertauscht oder falsch), folgen eine Warnung und Rückgabewert 4.\n";
+    return text + "\n"
+                  "Nach dem Schreiben nennt eine Zeile Pfad, Größe und bei gebauten Images deren Art.\n"
+                  "Ist ein gebautes Image nicht von der Art, die die Aktion baut (Datendateien\n"
+                  "vertauscht oder falsch), folgen eine Warnung und Rückgabewert 4.\n";
 }
 
 // --- arguments ------------------------------------------------------------------------------
@@ -163,20 +160,23 @@ std::string RunHelp()
 int Usage(const std::string& problem, const std::string& command = "")
 {
     Say(problem);
-    std::cerr << "Hilfe: stellmark-cli " << (command.empty() ? "" : command + " ") << "--help"
-              << std::endl;
+    std::cerr << "Hilfe: stellmark-cli " << (command.empty() ? "" : command + " ") << "--help" << std::endl;
     return kUsage;
 }
 
 std::optional<int> Parse(int argc, char** argv)
 {
-    static const option kLong[] = {
-        {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, 'V'},
-        {"data-dir", required_argument, nullptr, 'd'}, {"start", required_argument, nullptr, 's'},
-        {"end", required_argument, nullptr, 'e'},      {"force", no_argument, nullptr, 'f'},
-        {"quiet", no_argument, nullptr, 'q'},          {"ausfuehrlich", no_argument, nullptr, 'v'},
-        {"json", no_argument, nullptr, 'j'},           {"aktionen", no_argument, nullptr, 'a'},
-        {nullptr, 0, nullptr, 0}};
+    static const option kLong[] = {{"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'V'},
+                                   {"data-dir", required_argument, nullptr, 'd'},
+                                   {"start", required_argument, nullptr, 's'},
+                                   {"end", required_argument, nullptr, 'e'},
+                                   {"force", no_argument, nullptr, 'f'},
+                                   {"quiet", no_argument, nullptr, 'q'},
+                                   {"ausfuehrlich", no_argument, nullptr, 'v'},
+                                   {"json", no_argument, nullptr, 'j'},
+                                   {"aktionen", no_argument, nullptr, 'a'},
+                                   {nullptr, 0, nullptr, 0}};
     opterr = 0;  // the messages are ours, in German
     for (int c; (c = getopt_long(argc, argv, ":hfqv", kLong, nullptr)) != -1;) {
         switch (c) {
@@ -276,7 +276,7 @@ DataState LookUpDataFiles()
         program::OverrideFile(wsFiles::IsSlash(*options.dataDir) + kName);
     std::string check = modMain::FileCheck();
     program::OverrideFile("");
-    DataState state {check == "ok", modMain::strDataDir, {}};
+    DataState state{check == "ok", modMain::strDataDir, {}};
     for (const char* name : modMain::kDataFileNames)
         if (!state.found && !wsFiles::FileExist(state.folder + name))
             state.missing.emplace_back(name);
@@ -322,8 +322,12 @@ Json FindingsJson(const ops::CramfsFindings& f)
             {"available", f.available},
             {"fits", f.fits},
             {"complete", f.complete},
-            {"crc", {{"present", f.crcPresent}, {"checked", f.crcChecked}, {"ok", f.crcOk},
-                     {"stored", f.crcStored}, {"computed", f.crcComputed}}},
+            {"crc",
+             {{"present", f.crcPresent},
+              {"checked", f.crcChecked},
+              {"ok", f.crcOk},
+              {"stored", f.crcStored},
+              {"computed", f.crcComputed}}},
             {"sound", f.Sound()},
             {"lines", f.Lines()}};
 }
@@ -369,9 +373,8 @@ int Info(const std::string& file)
         for (const auto* a : offered)
             std::cout << ActionLine(*a);
         if (root) {
-            std::cout << "Root-Bereich " << modMain::GetHexValue(static_cast<int32_t>(rootAt))
-                      << " bis " << modMain::GetHexValue(static_cast<int32_t>(rootAt + layout::kRootSize - 1))
-                      << ":\n";
+            std::cout << "Root-Bereich " << modMain::GetHexValue(static_cast<int32_t>(rootAt)) << " bis "
+                      << modMain::GetHexValue(static_cast<int32_t>(rootAt + layout::kRootSize - 1)) << ":\n";
             for (const auto& line : root->Lines())
                 std::cout << "  " << line << "\n";
         }
@@ -450,7 +453,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         return kRefused;
     }
 
-    ops::Request request {std::string(action->text), source, {}, cls.value_or(modMain::kNoImage)};
+    ops::Request request{std::string(action->text), source, {}, cls.value_or(modMain::kNoImage)};
     if (expert) {
         // Measured now, as the window measures it when the expert entry is shown; the range
         // is never shifted.
@@ -465,25 +468,19 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     p.Run([&] {
         // Without --force "no overwrite" holds up to the moment the result takes its name.
         outcome = ops::Start(p, request, [&](const std::string&) {
-            return ops::Choice {output, options.force ? Overwrite::Replace : Overwrite::Refuse};
+            return ops::Choice{output, options.force ? Overwrite::Replace : Overwrite::Refuse};
         });
     });
     switch (outcome.kind) {
     case ops::Outcome::Written: break;
-    case ops::Outcome::Refused:
-        Say(outcome.message.text);
-        return kRefused;
+    case ops::Outcome::Refused: Say(outcome.message.text); return kRefused;
     case ops::Outcome::Exists:
         Say("Die Datei " + Quoted(output) + " ist schon vorhanden. Zum Überschreiben --force angeben.");
         return kRefused;
-    case ops::Outcome::NotWritten:
-        Say(outcome.message.text);
-        return kFailed;
+    case ops::Outcome::NotWritten: Say(outcome.message.text); return kFailed;
     case ops::Outcome::Cancelled:
     case ops::Outcome::Nothing:
-    case ops::Outcome::Failed:
-        Say(Quoted(output) + " wurde nicht geschrieben.");
-        return kFailed;
+    case ops::Outcome::Failed: Say(Quoted(output) + " wurde nicht geschrieben."); return kFailed;
     }
 
     std::string summary = "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output));
@@ -564,8 +561,7 @@ int main(int argc, char** argv)
     std::cout.flush();
     if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         int e = errno;
-        std::cerr << kName << ": Schreibfehler auf der Standardausgabe: " << std::strerror(e)
-                  << std::endl;
+        std::cerr << kName << ": Schreibfehler auf der Standardausgabe: " << std::strerror(e) << std::endl;
         return code == kOk ? kFailed : code;
     }
     return code;

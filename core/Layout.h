@@ -5,12 +5,12 @@
 
 namespace stellmark::layout {
 
-inline constexpr int32_t kBlockSize = 0x20000;       // boot loader block and flash-kind block
-inline constexpr int32_t kBootShift = 0x20000;       // how far a boot loader moves the body
-inline constexpr int32_t kRootSize = 0x600000;       // root file system area, the CramFS limit
+inline constexpr int32_t kBlockSize = 0x20000;  // boot loader block and flash-kind block
+inline constexpr int32_t kBootShift = 0x20000;  // how far a boot loader moves the body
+inline constexpr int32_t kRootSize = 0x600000;  // root file system area, the CramFS limit
 inline constexpr int32_t kBodyTailSize = 0x1C0000;
 inline constexpr int32_t kBodyRemainderSize = 0x7C0000;
-inline constexpr int32_t kBodySize = 0x7E0000;       // an image without boot loader
+inline constexpr int32_t kBodySize = 0x7E0000;  // an image without boot loader
 inline constexpr int32_t kImageWithBootSize = 0x800000;
 
 // Offset of the body (and of its flash-kind signature) in an image of the given size class.

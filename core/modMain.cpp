@@ -43,29 +43,27 @@ std::string FileCheck()
 
 int32_t ImageTest(const std::string& strSource)
 {
-    Proc p("[modMain] Function ImageTest(strSource As String) As Long",
-           {{"strSource", strSource}});
+    Proc p("[modMain] Function ImageTest(strSource As String) As Long", {{"strSource", strSource}});
     int32_t result = 0;
     return p.Run(result, [&] {
         BinaryFile image;
         int64_t length = 0;
         p.Step([&] { image.OpenRead(strSource); });
         p.Step([&] { length = image.Length(); });
-        int32_t base = length == layout::kImageWithBootSize ? 10
-                       : length == layout::kBodySize        ? 20
-                                                            : 0;
+        int32_t base = length == layout::kImageWithBootSize ? 10 : length == layout::kBodySize ? 20 : 0;
         if (base == 0)
             return;  // nothing read, no data file opened; the image closes with its owner
 
-        std::array<unsigned char, layout::kSignatureLength> signature {};
+        std::array<unsigned char, layout::kSignatureLength> signature{};
         std::size_t got = 0;
-        p.Step([&] { got = image.ReadAt(base == 10 ? layout::kBootShift : 0, signature.data(),
-                                        signature.size()); });
+        p.Step([&] {
+            got = image.ReadAt(base == 10 ? layout::kBootShift : 0, signature.data(), signature.size());
+        });
 
         // A data file shorter than the signature matches nothing.
         auto matches = [&](const std::string& dataFile) {
             BinaryFile data;
-            std::array<unsigned char, layout::kSignatureLength> head {};
+            std::array<unsigned char, layout::kSignatureLength> head{};
             std::size_t n = 0;
             p.Step([&] { data.OpenRead(dataFile); });
             p.Step([&] { n = data.ReadAt(0, head.data(), head.size()); });
@@ -96,15 +94,13 @@ std::string ClassText(int32_t imageClass)
 
 std::string ImageTestText(int32_t Value)
 {
-    Proc p("[modMain] Function ImageTestText(Value As Long) As String",
-           {{"Value", Value}});
+    Proc p("[modMain] Function ImageTestText(Value As Long) As String", {{"Value", Value}});
     return ClassText(Value);
 }
 
 int32_t GetImageSize(const std::string& FileName)
 {
-    Proc p("[modMain] Function GetImageSize(FileName As String) As Long",
-           {{"FileName", FileName}});
+    Proc p("[modMain] Function GetImageSize(FileName As String) As Long", {{"FileName", FileName}});
     int32_t result = 0;
     return p.Run(result, [&] {
         if (FileName.empty() || !wsFiles::FileExist(FileName))
@@ -125,18 +121,16 @@ int32_t GetImageSize(const std::string& FileName)
 
 std::string GetHexValue(int32_t Value)
 {
-    Proc p("[modMain] Function GetHexValue(Value As Long) As String",
-           {{"Value", Value}});
+    Proc p("[modMain] Function GetHexValue(Value As Long) As String", {{"Value", Value}});
     char digits[16];
     std::snprintf(digits, sizeof digits, "%X", static_cast<uint32_t>(Value));
     std::string hex = digits;
     return std::string("0x00000000").substr(0, 10 - hex.size()) + hex;
 }
 
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination,
-                    int32_t lngStart, int32_t lngEnd, const std::string& PrevFile,
-                    const std::string& PrevFile1, const std::string& LastFile,
-                    const CopyOptions& options)
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
+                    int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
+                    const std::string& LastFile, const CopyOptions& options)
 {
     Proc p("[modMain] Public Function CopyFile(strSource As String,strDestination As "
            "String,Optional lngStart As Long = 1,Optional lngEnd As Long = 1,Optional PrevFile As "
@@ -151,7 +145,7 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
     CopyResult result = CopyResult::Failed;
     return p.Run(result, [&] {
         constexpr std::size_t kBlock = 4096;
-        std::array<unsigned char, kBlock> Buffer {};  // the one copy block of the call
+        std::array<unsigned char, kBlock> Buffer{};  // the one copy block of the call
         BinaryFile source;
         TempOutput destination;
         int64_t written = 0;  // the destination is written from its first byte on, in order
@@ -209,7 +203,7 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
             count = static_cast<int32_t>(n);
         });
         if (count > 0)
-            copyBytes(source, int64_t {lngStart} - 1, count);
+            copyBytes(source, int64_t{lngStart} - 1, count);
 
         wholeFile(LastFile);
         p.Step([&] { source.Close(); });

@@ -54,9 +54,8 @@ enum class CopyResult {
     Skipped,    // the user went past a failed step: the output was not written either
     NameTaken,  // Overwrite::Refuse and the name was taken when the result was to get it
 };
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination,
-                    int32_t lngStart = 1, int32_t lngEnd = 1, const std::string& PrevFile = "",
-                    const std::string& PrevFile1 = "", const std::string& LastFile = "",
-                    const CopyOptions& options = {});
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart = 1,
+                    int32_t lngEnd = 1, const std::string& PrevFile = "", const std::string& PrevFile1 = "",
+                    const std::string& LastFile = "", const CopyOptions& options = {});
 
 }  // namespace stellmark::modMain

@@ -36,8 +36,7 @@ std::string ErrorDescription(int number)
 }
 
 Failure::Failure(int number, std::string description, int line)
-    : std::runtime_error(description), number_(number), description_(std::move(description)),
-      line_(line)
+    : std::runtime_error(description), number_(number), description_(std::move(description)), line_(line)
 {
 }
 

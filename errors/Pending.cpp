@@ -13,8 +13,8 @@ namespace {
 constexpr int kSlots = 4;
 
 struct Slot {
-    std::atomic<bool> used {false};
-    char path[PATH_MAX] {};
+    std::atomic<bool> used{false};
+    char path[PATH_MAX]{};
 };
 Slot slots[kSlots];
 

@@ -25,8 +25,7 @@ std::pair<std::string, std::string> Proc::SplitSignature(std::string_view signat
         return false;
     };
     // Scope, then the kind of procedure; whatever stands then up to "(" is the name.
-    while (skip("Private") || skip("Public") || skip("Friend") || skip("Static")) {
-    }
+    while (skip("Private") || skip("Public") || skip("Friend") || skip("Static")) {}
     if (skip("Property"))
         skip("Get") || skip("Let") || skip("Set");
     else

@@ -28,10 +28,7 @@ std::string Dir()
     return path.empty() ? "/" : path;
 }
 
-std::string BaseName()
-{
-    return std::filesystem::path(File()).stem().string();
-}
+std::string BaseName() { return std::filesystem::path(File()).stem().string(); }
 
 void OverrideFile(const std::string& path) { Override() = path; }
 

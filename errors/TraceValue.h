@@ -23,8 +23,7 @@ inline std::string ValueText(std::nullptr_t) { return "[NOTHING]"; }
 inline std::string ValueText(std::nullopt_t) { return "[NULL]"; }
 
 template <std::integral T>
-    requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-std::string ValueText(T v)
+requires(!std::same_as<T, bool> && !std::same_as<T, char>) std::string ValueText(T v)
 {
     return std::to_string(v);
 }
@@ -46,8 +45,7 @@ std::string ValueText(const std::optional<T>& v)
 }
 
 template <class T>
-    requires std::is_class_v<T>
-std::string ValueText(const T* object)
+requires std::is_class_v<T> std::string ValueText(const T* object)
 {
     return object ? "[OBJECT:" + DemangledTypeName(typeid(*object)) + "]" : "[NOTHING]";
 }

@@ -13,7 +13,7 @@ namespace {
 std::tm LocalNow()
 {
     std::time_t t = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
 }
@@ -61,8 +61,7 @@ void frmPanne::CallStackParam(const std::string& paramName, const std::string& v
     Insert(1, "\t" + paramName + ":\t" + valueText);
 }
 
-int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktProc,
-                          int16_t ContBits)
+int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktProc, int16_t ContBits)
 {
     Failure f = handled_.value_or(Failure(0, "", 0));
     lblError_[0] = std::to_string(f.Number()) + " (" + f.Description() + ")";

@@ -39,8 +39,8 @@ public:
     static constexpr const char* kFramFehlerCaption = "Fehlerbeschreibung:";
     static constexpr const char* kFramCallStackCaption = "CallStack:";
     // Title labels beside lblError 0..3.
-    static constexpr std::array<const char*, 4> lblErrTitel = {"Fehler-Nr:", "Modul:", "Prozedur:",
-                                                               "Zeilen-Nr.:"};
+    static constexpr std::array<const char*, 4> lblErrTitel = {
+        "Fehler-Nr:", "Modul:", "Prozedur:", "Zeilen-Nr.:"};
 
     // The one instance of the run, created on first use and kept until the process ends.
     static frmPanne& Instance();
@@ -54,8 +54,7 @@ public:
     }
 
     // Shows the failure being handled and returns the user's choice.
-    int16_t OnError(const std::string& AktModul, const std::string& AktProc,
-                    int16_t ContBits = 255);
+    int16_t OnError(const std::string& AktModul, const std::string& AktProc, int16_t ContBits = 255);
 
     // Text up to the first NUL; empty when there is none.
     static std::string LPSTRToVBString(const std::string& text);

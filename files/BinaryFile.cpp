@@ -230,8 +230,7 @@ bool TempOutput::Commit(Overwrite overwrite)
     if (overwrite == Overwrite::Replace) {
         if (::rename(temp_.c_str(), target_.c_str()) != 0)
             ThrowErrno(errno, destination_, Access::Write);
-    } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(),
-                           RENAME_NOREPLACE) != 0) {
+    } else if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST)
             return false;
         if (errno != EINVAL && errno != ENOSYS)

@@ -53,7 +53,7 @@ std::size_t PrefixBytes(const std::string& text, std::size_t limit)
 {
     auto sequence = [&](std::size_t at) -> std::size_t {
         auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t n = lead >= 0xC2 && lead <= 0xDF ? 2
+        std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
                         : lead >= 0xE0 && lead <= 0xEF ? 3
                         : lead >= 0xF0 && lead <= 0xF4 ? 4
                                                        : 1;
@@ -90,8 +90,7 @@ bool FitsOneLine(const std::string& text)
 bool Storable(const std::string& section, const std::string& key, const std::string& value)
 {
     auto first = section.find_first_not_of(" \t");
-    if (first == std::string::npos || !FitsOneLine(section) ||
-        section.find(']') != std::string::npos)
+    if (first == std::string::npos || !FitsOneLine(section) || section.find(']') != std::string::npos)
         return false;
     if (key.empty())
         return true;
@@ -107,9 +106,13 @@ bool Storable(const std::string& section, const std::string& key, const std::str
 bool Write(const std::string& file, const std::string& section, const std::string& key,
            const std::string& value)
 {
-    enum { DeleteSection, DeleteKey, Set } change = key.empty()     ? DeleteSection
-                                                    : value.empty() ? DeleteKey
-                                                                    : Set;
+    enum {
+        DeleteSection,
+        DeleteKey,
+        Set
+    } change = key.empty()     ? DeleteSection
+               : value.empty() ? DeleteKey
+                               : Set;
     if (!Storable(section, key, change == Set ? value : std::string()))
         return false;
     std::string before;
@@ -162,9 +165,7 @@ int32_t WriteIni(const std::string& Bereich, const std::string& Eintrag, const s
            "String, File As String) As Long",
            {{"Bereich", Bereich}, {"Eintrag", Eintrag}, {"Wert", Wert}, {"File", File}});
     int32_t result = 0;
-    return p.Run(result, [&] {
-        p.Step([&] { result = Write(File, Bereich, Eintrag, Wert) ? 1 : 0; });
-    });
+    return p.Run(result, [&] { p.Step([&] { result = Write(File, Bereich, Eintrag, Wert) ? 1 : 0; }); });
 }
 
 std::string GI(const std::string& Bereich, const std::string& Eintrag)
@@ -196,9 +197,8 @@ std::string GetIniFile()
 {
     Proc p("[wsFiles] Public Function GetIniFile() As String");
     std::string result;
-    return p.Run(result, [&] {
-        p.Step([&] { result = IsSlash(program::Dir()) + program::BaseName() + ".ini"; });
-    });
+    return p.Run(result,
+                 [&] { p.Step([&] { result = IsSlash(program::Dir()) + program::BaseName() + ".ini"; }); });
 }
 
 void ResetIniFileForTests() { strIniFile.clear(); }

@@ -126,8 +126,7 @@ bool Quoted(std::string_view value)
 
 }  // namespace
 
-std::optional<std::string> Find(std::string_view text, std::string_view section,
-                                std::string_view key)
+std::optional<std::string> Find(std::string_view text, std::string_view section, std::string_view key)
 {
     const auto line = KeyLine(text, section, key);
     if (!line)
@@ -140,8 +139,7 @@ std::optional<std::string> Find(std::string_view text, std::string_view section,
     return std::string(value);
 }
 
-std::string Set(std::string_view text, std::string_view section, std::string_view key,
-                std::string_view value)
+std::string Set(std::string_view text, std::string_view section, std::string_view key, std::string_view value)
 {
     // Reading trims blanks at the ends and drops a pair of quotes: such a value goes into
     // quotes of its own, so that it reads back as given (a folder name may end in a blank).
@@ -178,8 +176,7 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
     return out + "[" + std::string(Trim(section)) + "]" + std::string(kLineEnd) + keyLine;
 }
 
-std::optional<std::string> DeleteKey(std::string_view text, std::string_view section,
-                                     std::string_view key)
+std::optional<std::string> DeleteKey(std::string_view text, std::string_view section, std::string_view key)
 {
     const auto line = KeyLine(text, section, key);
     if (!line)

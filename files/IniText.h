@@ -19,8 +19,7 @@ namespace stellmark::ini {
 // The value of `key` in `section`: without blanks at its ends and without one pair of enclosing
 // quotes, and, as a text of the platform, only up to a zero byte. Nothing when there is no such
 // key (or no such section).
-std::optional<std::string> Find(std::string_view text, std::string_view section,
-                                std::string_view key);
+std::optional<std::string> Find(std::string_view text, std::string_view section, std::string_view key);
 
 // The text with `key` of `section` set so that Find gives `value` back: the value part of the
 // key's line replaced; else a line added after the last non-blank line of the section; else
@@ -30,8 +29,7 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
                 std::string_view value);
 
 // The text without the line of `key` in `section`; nothing when there is none.
-std::optional<std::string> DeleteKey(std::string_view text, std::string_view section,
-                                     std::string_view key);
+std::optional<std::string> DeleteKey(std::string_view text, std::string_view section, std::string_view key);
 
 // The text without `section`: its header and every line up to the next header. Nothing when
 // there is no such section.

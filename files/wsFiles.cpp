@@ -28,24 +28,21 @@ std::size_t CountCharacters(const std::string& text)
 
 bool FileExist(const std::string& FileName)
 {
-    Proc p("[wsFiles] Public Function FileExist(FileName As String) As Boolean",
-           {{"FileName", FileName}});
+    Proc p("[wsFiles] Public Function FileExist(FileName As String) As Boolean", {{"FileName", FileName}});
     mode_t mode = 0;
     return StatMode(FileName, mode) && S_ISREG(mode);
 }
 
 bool DirExist(const std::string& DirName)
 {
-    Proc p("[wsFiles] Public Function DirExist(DirName As String) As Boolean",
-           {{"DirName", DirName}});
+    Proc p("[wsFiles] Public Function DirExist(DirName As String) As Boolean", {{"DirName", DirName}});
     mode_t mode = 0;
     return StatMode(DirName, mode) && (S_ISREG(mode) || S_ISDIR(mode));
 }
 
 std::string IsSlash(const std::string& Value)
 {
-    Proc p("[wsFiles] Public Function IsSlash(Value As String) As String",
-           {{"Value", Value}});
+    Proc p("[wsFiles] Public Function IsSlash(Value As String) As String", {{"Value", Value}});
     if (Value.empty() || Value.back() == '/')
         return Value;
     return Value + "/";
@@ -53,8 +50,7 @@ std::string IsSlash(const std::string& Value)
 
 std::string GetNamePart(const std::string& strIn)
 {
-    Proc p("[wsFiles] Public Function GetNamePart(strIn As String) As String",
-           {{"strIn", strIn}});
+    Proc p("[wsFiles] Public Function GetNamePart(strIn As String) As String", {{"strIn", strIn}});
     std::string result;
     return p.Run(result, [&] {
         // The position counter is a signed 16-bit number.

@@ -16,8 +16,7 @@ std::string IsSlash(const std::string& Value);
 std::string GetNamePart(const std::string& strIn);
 
 // INI functions of the settings store.
-std::string GetIni(const std::string& Bereich, const std::string& Eintrag,
-                   const std::string& File);
+std::string GetIni(const std::string& Bereich, const std::string& Eintrag, const std::string& File);
 int32_t WriteIni(const std::string& Bereich, const std::string& Eintrag, const std::string& Wert,
                  const std::string& File);
 std::string GI(const std::string& Bereich, const std::string& Eintrag);

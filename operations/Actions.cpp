@@ -23,23 +23,46 @@ using layout::Region;
 const std::array<Action, 16> kActions = {{
     {.text = k1xOhne, .shortName = "1x-ohne", .does = Does::Build, .flashKind = FlashKind::k1x},
     {.text = k2xOhne, .shortName = "2x-ohne", .does = Does::Build, .flashKind = FlashKind::k2x},
-    {.text = k1xMit, .shortName = "1x-mit", .does = Does::Build, .flashKind = FlashKind::k1x,
+    {.text = k1xMit,
+     .shortName = "1x-mit",
+     .does = Does::Build,
+     .flashKind = FlashKind::k1x,
      .withBootLoader = true},
-    {.text = k2xMit, .shortName = "2x-mit", .does = Does::Build, .flashKind = FlashKind::k2x,
+    {.text = k2xMit,
+     .shortName = "2x-mit",
+     .does = Does::Build,
+     .flashKind = FlashKind::k2x,
      .withBootLoader = true},
-    {.text = k1xExtract, .shortName = "1x-block", .offer = Offer::IfTag, .tag = "1x",
-     .does = Does::Cut, .region = Region::FlashKind, .initialName = "1xFile"},
-    {.text = k2xExtract, .shortName = "2x-block", .offer = Offer::IfTag, .tag = "2x",
-     .does = Does::Cut, .region = Region::FlashKind, .initialName = "2xFile"},
-    {.text = kBootExtract, .shortName = "bootloader", .offer = Offer::IfTag, .tag = "mit",
-     .does = Does::Cut, .region = Region::BootLoader, .initialName = "br_boot",
+    {.text = k1xExtract,
+     .shortName = "1x-block",
+     .offer = Offer::IfTag,
+     .tag = "1x",
+     .does = Does::Cut,
+     .region = Region::FlashKind,
+     .initialName = "1xFile"},
+    {.text = k2xExtract,
+     .shortName = "2x-block",
+     .offer = Offer::IfTag,
+     .tag = "2x",
+     .does = Does::Cut,
+     .region = Region::FlashKind,
+     .initialName = "2xFile"},
+    {.text = kBootExtract,
+     .shortName = "bootloader",
+     .offer = Offer::IfTag,
+     .tag = "mit",
+     .does = Does::Cut,
+     .region = Region::BootLoader,
+     .initialName = "br_boot",
      .needsBootLoader = true},
     {.text = kExpert, .shortName = "bereich", .does = Does::Expert, .initialName = "expert"},
-    {.text = kRootExtract, .shortName = "root", .does = Does::Cut, .region = Region::Root,
+    {.text = kRootExtract,
+     .shortName = "root",
+     .does = Does::Cut,
+     .region = Region::Root,
      .initialName = "cramfs"},
     {.text = kRootInsert, .shortName = "root-einfuegen"},
-    {.text = kIdxfsExtract, .offer = Offer::Never, .does = Does::Cut,
-     .region = Region::BodyRemainder},
+    {.text = kIdxfsExtract, .offer = Offer::Never, .does = Does::Cut, .region = Region::BodyRemainder},
     {.text = kVarExtract, .offer = Offer::Never},
     {.text = kPpcbootExtract, .offer = Offer::Never},
     {.text = kIdxfsInsert, .offer = Offer::Never},
@@ -55,20 +78,19 @@ const Action* FindAction(std::string_view text)
     return nullptr;
 }
 
-const Message kNoBootLoader {"Dieses Image besitzt keinen Bootloader!", Icon::Information,
-                             "Stellmark - Information"};
-const Message kNotAvailable {"Funktion noch nicht vorhanden", Icon::None, ""};
-const Message kBadRange {"Die angegebene Größe kann nicht verarbeitet werden.\r\n"
-                         "Bitte die Angaben prüfen",
-                         Icon::Exclamation, "Stellmark - Fehler"};
-const Message kSameFile {"Das Image kann nicht in sich selbst gespeichert werden!\r\n"
-                         "Bitte anderen Dateinamen angeben!\r\n",
-                         Icon::Critical, "Stellmark - Info"};
+const Message kNoBootLoader{"Dieses Image besitzt keinen Bootloader!", Icon::Information,
+                            "Stellmark - Information"};
+const Message kNotAvailable{"Funktion noch nicht vorhanden", Icon::None, ""};
+const Message kBadRange{"Die angegebene Größe kann nicht verarbeitet werden.\r\n"
+                        "Bitte die Angaben prüfen",
+                        Icon::Exclamation, "Stellmark - Fehler"};
+const Message kSameFile{"Das Image kann nicht in sich selbst gespeichert werden!\r\n"
+                        "Bitte anderen Dateinamen angeben!\r\n",
+                        Icon::Critical, "Stellmark - Info"};
 
 std::string MissingFilesText(const std::string& fileCheckResult)
 {
-    return "Die folgende(n) Datei(en)\r\n\r\n" + fileCheckResult +
-           "\r\n\r\nProgramm wird beendet!";
+    return "Die folgende(n) Datei(en)\r\n\r\n" + fileCheckResult + "\r\n\r\nProgramm wird beendet!";
 }
 
 std::vector<std::string> ComboEntries(const std::string& Ausschluss)
@@ -80,9 +102,8 @@ std::vector<std::string> ComboEntries(const std::string& Ausschluss)
             list.emplace_back(action.text);
     }
     if (!Ausschluss.empty())
-        std::erase_if(list, [&](const std::string& entry) {
-            return entry.find(Ausschluss) != std::string::npos;
-        });
+        std::erase_if(list,
+                      [&](const std::string& entry) { return entry.find(Ausschluss) != std::string::npos; });
     return list;
 }
 
@@ -150,11 +171,11 @@ std::optional<Message> DataFileRefusal(layout::DataFile file)
     if (length == layout::kBlockSize)
         return std::nullopt;
     std::string what = path.empty() ? std::string("Die Datendatei ") + DataFileName(file) + " fehlt."
-                       : length < 0 ? "Die Datendatei '" + path + "' fehlt oder ist nicht lesbar."
-                                    : "Die Datendatei '" + path + "' ist " + SizeText(length) +
-                                          " lang; sie muss genau " + SizeText(layout::kBlockSize) +
-                                          " lang sein.";
-    return Message {what + "\r\nEs wird kein Image erzeugt.", Icon::Exclamation, "Stellmark - Fehler"};
+                       : length < 0
+                           ? "Die Datendatei '" + path + "' fehlt oder ist nicht lesbar."
+                           : "Die Datendatei '" + path + "' ist " + SizeText(length) +
+                                 " lang; sie muss genau " + SizeText(layout::kBlockSize) + " lang sein.";
+    return Message{what + "\r\nEs wird kein Image erzeugt.", Icon::Exclamation, "Stellmark - Fehler"};
 }
 }  // namespace
 
@@ -168,8 +189,7 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
     case Does::Build: {
         Plan plan;
         plan.kind = Plan::Write;
-        plan.initialName =
-            CreateFileName(action->flashKind == FlashKind::k1x ? "1x" : "2x", sourcePath);
+        plan.initialName = CreateFileName(action->flashKind == FlashKind::k1x ? "1x" : "2x", sourcePath);
         auto build = layout::PlanBuild(action->flashKind, action->withBootLoader, imageClass);
         for (auto file : {build.prevFile, build.prevFile1}) {
             if (auto refusal = DataFileRefusal(file))
@@ -206,7 +226,8 @@ bool SameFile(const std::string& a, const std::string& b)
 {
     if (a == b)
         return true;
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     std::error_code ea, eb;
@@ -265,8 +286,7 @@ std::optional<Message> OutputRefusal(const std::string& output)
                                       : std::string("das ist ") + kind.nominative);
 }
 
-Outcome Execute(const Plan& plan, const std::string& source, const std::string& output,
-                Overwrite overwrite)
+Outcome Execute(const Plan& plan, const std::string& source, const std::string& output, Overwrite overwrite)
 {
     if (plan.kind == Plan::Refuse)
         return {Outcome::Refused, plan.refusal};
@@ -280,9 +300,9 @@ Outcome Execute(const Plan& plan, const std::string& source, const std::string& 
     if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
         return {Outcome::Exists, {}};
     // No deletion beforehand: an old file stays whole until the new one takes its name.
-    auto result = modMain::CopyFile(
-        source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
-        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite});
+    auto result =
+        modMain::CopyFile(source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
+                          {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite});
     switch (result) {
     case modMain::CopyResult::Written: return {Outcome::Written, {}};
     case modMain::CopyResult::NameTaken: return {Outcome::Exists, {}};
@@ -317,10 +337,7 @@ Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOu
 }
 
 namespace {
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Plain decimal with optional sign, surrounding spaces and a full stop as decimal separator.
 // Empty when the text is no such number; otherwise the value rounded half to even, or an
@@ -346,7 +363,7 @@ std::optional<int32_t> ParseDecimal(const std::string& text)
     if ((whole.empty() && frac.empty()) || !digits(whole) || !digits(frac))
         return std::nullopt;
 
-    constexpr int64_t kLimit = int64_t {1} << 32;  // anything beyond is an overflow anyway
+    constexpr int64_t kLimit = int64_t{1} << 32;  // anything beyond is an overflow anyway
     int64_t value = 0;
     bool overflow = false;
     for (char c : whole) {
@@ -371,8 +388,7 @@ std::optional<int32_t> ParseDecimal(const std::string& text)
 
 int32_t GetInputValue(const std::string& Value)
 {
-    Proc p("[frmMain] Function GetInputValue(Value As String) As Long",
-           {{"Value", Value}});
+    Proc p("[frmMain] Function GetInputValue(Value As String) As Long", {{"Value", Value}});
     // Held as invalid, so that leaving after a failed conversion never passes as offset 0.
     int32_t result = -1;
     return p.Run(result, [&] {
@@ -384,8 +400,7 @@ int32_t GetInputValue(const std::string& Value)
         if (Value.rfind("0x", 0) == 0) {
             std::string_view hex(Value);
             hex.remove_prefix(2);
-            if (hex.empty() || hex.size() > 8 ||
-                !std::all_of(hex.begin(), hex.end(), IsHexDigit))
+            if (hex.empty() || hex.size() > 8 || !std::all_of(hex.begin(), hex.end(), IsHexDigit))
                 return;
             result = static_cast<int32_t>(std::stoul(std::string(hex), nullptr, 16));
             return;

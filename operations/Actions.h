@@ -45,16 +45,16 @@ struct Action {
     };
     enum class Does { Build, Cut, Expert, NotAvailable };
 
-    std::string_view text {};    // the key, compared exactly
-    std::string_view shortName {};  // the command line's stable name; empty where never offered
+    std::string_view text{};       // the key, compared exactly
+    std::string_view shortName{};  // the command line's stable name; empty where never offered
     Offer offer = Offer::Always;
-    std::string_view tag {};     // for Offer::IfTag
+    std::string_view tag{};  // for Offer::IfTag
     Does does = Does::NotAvailable;
     layout::FlashKind flashKind = layout::FlashKind::k1x;  // Build: the kind it makes
-    bool withBootLoader = false;                            // Build: boot.dat in front
-    layout::Region region = layout::Region::BootLoader;     // Cut: the region, shifted by class
-    std::string_view initialName {};  // Cut, Expert: the name proposed in the save dialog
-    bool needsBootLoader = false;  // refused on an image without boot loader
+    bool withBootLoader = false;                           // Build: boot.dat in front
+    layout::Region region = layout::Region::BootLoader;    // Cut: the region, shifted by class
+    std::string_view initialName{};  // Cut, Expert: the name proposed in the save dialog
+    bool needsBootLoader = false;    // refused on an image without boot loader
 };
 
 // All sixteen, in the order the list adds them; the six never offered last.
@@ -83,10 +83,10 @@ struct Message {
     Icon icon = Icon::None;
     std::string title;  // empty: the program's own title
 };
-extern const Message kNoBootLoader;    // "Dieses Image besitzt keinen Bootloader!"
-extern const Message kNotAvailable;    // "Funktion noch nicht vorhanden"
-extern const Message kBadRange;        // the expert range failed its check
-extern const Message kSameFile;        // the output is the source
+extern const Message kNoBootLoader;  // "Dieses Image besitzt keinen Bootloader!"
+extern const Message kNotAvailable;  // "Funktion noch nicht vorhanden"
+extern const Message kBadRange;      // the expert range failed its check
+extern const Message kSameFile;      // the output is the source
 
 // The start-up message for a FileCheck result other than "ok".
 std::string MissingFilesText(const std::string& fileCheckResult);
@@ -94,17 +94,17 @@ std::string MissingFilesText(const std::string& fileCheckResult);
 // What Start does for an action, decided before the save dialog.
 struct Plan {
     enum Kind { Write, Refuse, Nothing } kind = Nothing;
-    std::string initialName;  // proposed in the save dialog
-    int32_t first = 0, last = 0;  // 1-based source positions, both included
+    std::string initialName;          // proposed in the save dialog
+    int32_t first = 0, last = 0;      // 1-based source positions, both included
     std::string prevFile, prevFile1;  // data-file paths written in front, or empty
-    bool exactEnd = false;  // last 1 means the first byte, not the end of the source
-    Message refusal;  // for Refuse
+    bool exactEnd = false;            // last 1 means the first byte, not the end of the source
+    Message refusal;                  // for Refuse
 };
 
 // The expert inputs as the window holds them.
 struct ExpertInput {
-    std::string start;  // txtStart
-    std::string end;    // txtEnde
+    std::string start;      // txtStart
+    std::string end;        // txtEnde
     int32_t imageSize = 0;  // lngImageSize, as last measured
 };
 

@@ -33,7 +33,7 @@ CramfsFindings CheckCramfsBytes(const unsigned char* data, std::size_t size)
 {
     CramfsFindings f;
     f.available = static_cast<int64_t>(size);
-    for (std::size_t at : {std::size_t {0}, kPadding}) {
+    for (std::size_t at : {std::size_t{0}, kPadding}) {
         if (size < at + 48)
             break;
         const unsigned char* sb = data + at;
@@ -95,8 +95,7 @@ CramfsFindings CheckCramfs(const std::string& path, int64_t offset, int64_t leng
 
 bool CramfsFindings::Sound() const
 {
-    return found && signature && plausible && fits && complete && (!crcPresent || crcOk) &&
-           readError.empty();
+    return found && signature && plausible && fits && complete && (!crcPresent || crcOk) && readError.empty();
 }
 
 std::vector<std::string> CramfsFindings::Lines() const

@@ -11,20 +11,20 @@
 namespace stellmark::ops {
 
 struct CramfsFindings {
-    bool found = false;          // the magic stands at the start (or behind 512 bytes of padding)
-    bool bigEndian = false;      // the box's own order; a PC makes little-endian ones by default
-    int64_t offset = 0;          // where the superblock stands: 0 or 512
-    bool signature = false;      // "Compressed ROMFS"
-    int64_t statedSize = 0;      // the size the superblock states, padding included
-    int64_t available = 0;       // the bytes there are to look at
-    bool fits = false;           // stated size within the root file system area
-    bool complete = false;       // all stated bytes are there
-    bool plausible = false;      // the stated size holds at least the superblock
-    bool crcPresent = false;     // the version-2 flag: the superblock carries a CRC
-    bool crcChecked = false;     // present and all bytes there
+    bool found = false;       // the magic stands at the start (or behind 512 bytes of padding)
+    bool bigEndian = false;   // the box's own order; a PC makes little-endian ones by default
+    int64_t offset = 0;       // where the superblock stands: 0 or 512
+    bool signature = false;   // "Compressed ROMFS"
+    int64_t statedSize = 0;   // the size the superblock states, padding included
+    int64_t available = 0;    // the bytes there are to look at
+    bool fits = false;        // stated size within the root file system area
+    bool complete = false;    // all stated bytes are there
+    bool plausible = false;   // the stated size holds at least the superblock
+    bool crcPresent = false;  // the version-2 flag: the superblock carries a CRC
+    bool crcChecked = false;  // present and all bytes there
     bool crcOk = false;
     uint32_t crcStored = 0, crcComputed = 0;
-    std::string readError;       // not empty when the bytes could not be read
+    std::string readError;  // not empty when the bytes could not be read
 
     // A file system the box can be given: found, signed, fitting, complete and, where it carries
     // a CRC, intact.

@@ -10,8 +10,7 @@
 
 namespace stellmark::platform {
 
-FileInstanceLock::FileInstanceLock(std::string path)
-    : path_(path.empty() ? DefaultPath() : std::move(path))
+FileInstanceLock::FileInstanceLock(std::string path) : path_(path.empty() ? DefaultPath() : std::move(path))
 {
 }
 

@@ -33,9 +33,9 @@ protected:
         if (!files.isEmpty()) {
             QFileInfo info(files.first());
             if (!info.isDir() && !info.absoluteDir().exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     QStringLiteral("Der Ordner „%1“ existiert nicht.")
-                                         .arg(info.absolutePath()));
+                QMessageBox::warning(
+                    this, windowTitle(),
+                    QStringLiteral("Der Ordner „%1“ existiert nicht.").arg(info.absolutePath()));
                 return;
             }
         }
@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    static constexpr int kSize = 1;      // the columns of QFileSystemModel
+    static constexpr int kSize = 1;  // the columns of QFileSystemModel
     static constexpr int kModified = 3;
 };
 
@@ -103,8 +103,7 @@ QStringList QtNameFilters(const std::string& filter)
             if (p.trimmed() == QLatin1String("*.*"))
                 p = QStringLiteral("*");
         // The dialog reads the patterns from the last parentheses and hides them from view.
-        result << items.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                      QLatin1Char(')');
+        result << items.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return result;
 }
@@ -116,8 +115,7 @@ QString DisplayText(const std::string& text)
     return s;
 }
 
-Answer QtServices::MessageBox(const std::string& text, const std::string& title, Icon icon,
-                              Buttons buttons)
+Answer QtServices::MessageBox(const std::string& text, const std::string& title, Icon icon, Buttons buttons)
 {
     QMessageBox box(Owner());
     box.setWindowTitle(title.empty() ? QStringLiteral("Stellmark") : Q(title));

@@ -9,11 +9,9 @@ namespace {
 // and a message only goes to the error stream.
 class NoServices final : public Services {
 public:
-    Answer MessageBox(const std::string& text, const std::string& title, Icon,
-                      Buttons buttons) override
+    Answer MessageBox(const std::string& text, const std::string& title, Icon, Buttons buttons) override
     {
-        std::fprintf(stderr, "%s: %s\n", title.empty() ? "Stellmark" : title.c_str(),
-                     text.c_str());
+        std::fprintf(stderr, "%s: %s\n", title.empty() ? "Stellmark" : title.c_str(), text.c_str());
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
     std::optional<std::string> OpenFile(const FileDialogRequest&) override { return {}; }

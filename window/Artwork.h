@@ -6,7 +6,7 @@
 
 namespace stellmark::window {
 
-QPixmap Background();  // 400 by 320
+QPixmap Background();     // 400 by 320
 QPixmap FolderPicture();  // 16 by 16
 QIcon MinimiseGlyph();
 QIcon CloseGlyph();

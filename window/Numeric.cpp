@@ -27,9 +27,7 @@ std::optional<double> NumericValue(const std::string& text)
 {
     std::size_t i = 0, n = text.size();
     auto blank = [&](std::size_t k) { return k < n && (text[k] == ' ' || text[k] == '\t'); };
-    auto digit = [&](std::size_t k) {
-        return k < n && std::isdigit(static_cast<unsigned char>(text[k]));
-    };
+    auto digit = [&](std::size_t k) { return k < n && std::isdigit(static_cast<unsigned char>(text[k])); };
     while (blank(i))
         ++i;
     const std::size_t begin = i;

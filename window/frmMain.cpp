@@ -64,10 +64,7 @@ platform::Icon ToPlatform(ops::Icon icon)
     return platform::Icon::None;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    return std::filesystem::path(path).parent_path().string();
-}
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
 int16_t ButtonCode(Qt::MouseButton b)
 {
@@ -98,24 +95,18 @@ struct MouseDownHandler {
     const char* signature;
 };
 constexpr MouseDownHandler kMouseDown[] = {
-    {"frmMain",
-     "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As Single, Y As "
-     "Single)"},
-    {"Picture1",
-     "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As Single, "
-     "Y As Single)"},
-    {"Label1",
-     "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
-     "As Single)"},
-    {"Label2",
-     "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
-     "As Single)"},
-    {"Label3",
-     "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
-     "As Single)"},
-    {"Label5",
-     "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
-     "As Single)"},
+    {"frmMain", "[frmMain] Private Sub Form_MouseDown(Button As Integer,Shift As Integer, X As Single, Y As "
+                "Single)"},
+    {"Picture1", "[frmMain] Private Sub Picture1_MouseDown(Button As Integer, Shift As Integer, X As Single, "
+                 "Y As Single)"},
+    {"Label1", "[frmMain] Private Sub Label1_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+               "As Single)"},
+    {"Label2", "[frmMain] Private Sub Label2_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+               "As Single)"},
+    {"Label3", "[frmMain] Private Sub Label3_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+               "As Single)"},
+    {"Label5", "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
+               "As Single)"},
 };
 
 bool IsActivationKey(const QKeyEvent* key)
@@ -232,8 +223,7 @@ void frmMain::Form_Load()
         p.Step([&] { check = modMain::FileCheck(); });
         if (check != "ok") {
             p.Step([&] {
-                services.MessageBox(ops::MissingFilesText(check), kMessageTitle,
-                                    platform::Icon::Information);
+                services.MessageBox(ops::MissingFilesText(check), kMessageTitle, platform::Icon::Information);
             });
             EndProgram(1);
             return;
@@ -262,8 +252,7 @@ void frmMain::Form_Load()
                 x = (screen.widthTwips - width() * screen.twipsPerPixelX) / 2;
                 y = (screen.heightTwips - height() * screen.twipsPerPixelY) / 2;
             }
-            move(window::ToPixels(x, screen.twipsPerPixelX),
-                 window::ToPixels(y, screen.twipsPerPixelY));
+            move(window::ToPixels(x, screen.twipsPerPixelX), window::ToPixels(y, screen.twipsPerPixelY));
         });
 
         UseOnlyValidImages_ = 1;
@@ -307,9 +296,7 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
             wsFiles::WI(kSection, "WindowLeft",
                         window::SettingText(window::ToSingle(x() * screen.twipsPerPixelX)));
         });
-        p.Step([&] {
-            wsFiles::WI(kSection, "UseOnlyValidImages", std::to_string(UseOnlyValidImages_));
-        });
+        p.Step([&] { wsFiles::WI(kSection, "UseOnlyValidImages", std::to_string(UseOnlyValidImages_)); });
     });
 }
 
@@ -367,8 +354,7 @@ void frmMain::Command2_Click()
 
 void frmMain::cmdFileOpen_Click()
 {
-    Proc p("[frmMain] Private Sub cmdFileOpen_Click()",
-           Handler::Silent);
+    Proc p("[frmMain] Private Sub cmdFileOpen_Click()", Handler::Silent);
     p.Run([&] {
         std::optional<std::string> chosen;
         p.Step([&] {
@@ -382,8 +368,7 @@ void frmMain::cmdFileOpen_Click()
 
 void frmMain::OpenImage(const std::string& FileName)
 {
-    Proc p("[frmMain] Sub OpenImage(FileName As String)",
-           {{"FileName", FileName}}, Handler::Silent);
+    Proc p("[frmMain] Sub OpenImage(FileName As String)", {{"FileName", FileName}}, Handler::Silent);
     p.Run([&] {
         // Only what the open dialog could have offered: an existing file.
         if (!wsFiles::FileExist(FileName))
@@ -442,8 +427,7 @@ void frmMain::ShowFirstEntry()
 
 void frmMain::FillCombo(const std::string& Ausschluss)
 {
-    Proc p("[frmMain] Sub FillCombo(Optional Ausschluß As String = \"\")",
-           {{"Ausschluß", Ausschluss}});
+    Proc p("[frmMain] Sub FillCombo(Optional Ausschluß As String = \"\")", {{"Ausschluß", Ausschluss}});
     p.Run([&] {
         Combo1->clear();
         std::vector<std::string> entries;
@@ -516,7 +500,7 @@ void frmMain::cmdStart_Click()
                 // then is not taken from someone who claims it in the meantime.
                 struct stat st {};
                 bool existed = !output.empty() && ::lstat(output.c_str(), &st) == 0;
-                return ops::Choice {output, existed ? Overwrite::Replace : Overwrite::Refuse};
+                return ops::Choice{output, existed ? Overwrite::Replace : Overwrite::Refuse};
             });
         });
         if (outcome.kind == ops::Outcome::Exists)
@@ -542,8 +526,8 @@ std::string frmMain::FileSaveDialog(const std::string& FileName, int16_t Filter)
     return p.Run(result, [&] {
         std::optional<std::string> chosen;
         p.Step([&] {
-            chosen = platform::Get().SaveFile(
-                {"Speichern unter", LastDir_, FileName, kFilter, kFilterShownFirst});
+            chosen =
+                platform::Get().SaveFile({"Speichern unter", LastDir_, FileName, kFilter, kFilterShownFirst});
         });
         if (!chosen)
             return;
@@ -554,8 +538,7 @@ std::string frmMain::FileSaveDialog(const std::string& FileName, int16_t Filter)
 
 void frmMain::cmdFileCramfs_Click()
 {
-    Proc p("[frmMain] Private Sub cmdFileCramfs_Click()",
-           Handler::Silent);
+    Proc p("[frmMain] Private Sub cmdFileCramfs_Click()", Handler::Silent);
     p.Run([&] {
         std::optional<std::string> chosen;
         p.Step([&] {
@@ -579,8 +562,8 @@ void frmMain::EnableCramfs()
 {
     Proc p("[frmMain] Sub EnableCramfs()");
     p.Run([&] {
-        for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
-                                                          lblCramfsInfo, Label17})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16, lblCramfsInfo, Label17})
             w->setVisible(true);
     });
 }
@@ -589,8 +572,8 @@ void frmMain::DisableCramfs()
 {
     Proc p("[frmMain] Sub DisableCramfs()");
     p.Run([&] {
-        for (QWidget* w : std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16,
-                                                          lblCramfsInfo, Label17})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16, lblCramfsInfo, Label17})
             w->setVisible(false);
     });
 }
@@ -605,8 +588,7 @@ bool frmMain::MouseDown(const QWidget* control, int16_t Button, int16_t Shift, f
     });
     if (handler == std::end(kMouseDown))
         return false;
-    Proc p(handler->signature,
-           {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
+    Proc p(handler->signature, {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
     p.Run([&] {
         if (Button == 1)
             p.Step([&] { StartMove(); });
@@ -753,8 +735,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 void frmMain::dragEnterEvent(QDragEnterEvent* event)
 {
     const auto urls = event->mimeData()->urls();
-    if (urls.size() == 1 && urls.first().isLocalFile() &&
-        wsFiles::FileExist(S(urls.first().toLocalFile())))
+    if (urls.size() == 1 && urls.first().isLocalFile() && wsFiles::FileExist(S(urls.first().toLocalFile())))
         event->acceptProposedAction();
     else
         event->ignore();

@@ -38,8 +38,7 @@ ErrorDialog::ErrorDialog(std::function<platform::Services&()> services)
     ui_->setupUi(this);
     platform::ApplyDesignFonts(this);
 
-    frames_ = {ui_->framComment, ui_->framFehler, ui_->framProtocol, ui_->framCallStack,
-               ui_->framContinue};
+    frames_ = {ui_->framComment, ui_->framFehler, ui_->framProtocol, ui_->framCallStack, ui_->framContinue};
     lblComment_ = ui_->lblComment;
     label1_ = ui_->Label1;
     lblErrTitel_ = {ui_->lblErrTitel0, ui_->lblErrTitel1, ui_->lblErrTitel2, ui_->lblErrTitel3};
@@ -53,8 +52,7 @@ ErrorDialog::ErrorDialog(std::function<platform::Services&()> services)
             continue;
         const QRect r = w->geometry();
         design_.emplace_back(w, QRect(r.x() * kTwipsPerDesignPixel, r.y() * kTwipsPerDesignPixel,
-                                      r.width() * kTwipsPerDesignPixel,
-                                      r.height() * kTwipsPerDesignPixel));
+                                      r.width() * kTwipsPerDesignPixel, r.height() * kTwipsPerDesignPixel));
     }
     // Nothing shows before ArrangeDialog has placed it.
     for (QWidget* w : frames_)
@@ -148,8 +146,7 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
     setFixedSize(Px(frameDesign[1].width()), Px(t));
     QRect area = screen() ? screen()->geometry() : QRect();
     QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2,
-         area.y() + (area.height() - outer.height()) / 2);
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
 void ErrorDialog::Beep()

@@ -82,13 +82,13 @@ private:
     // screen of 96 dpi; kept as twips, from which the dialog is placed on any screen.
     std::unique_ptr<Ui::ErrorDialog> ui_;
     std::vector<std::pair<QWidget*, QRect>> design_;
-    std::array<QGroupBox*, 5> frames_ {};
+    std::array<QGroupBox*, 5> frames_{};
     QLabel* lblComment_ = nullptr;
     QLabel* label1_ = nullptr;
-    std::array<QLabel*, 4> lblErrTitel_ {};
-    std::array<QLabel*, 4> lblError_ {};
-    std::array<QPushButton*, 4> cmdProtocol_ {};
-    std::array<QPushButton*, 4> cmdContinue_ {};
+    std::array<QLabel*, 4> lblErrTitel_{};
+    std::array<QLabel*, 4> lblError_{};
+    std::array<QPushButton*, 4> cmdProtocol_{};
+    std::array<QPushButton*, 4> cmdContinue_{};
     QListWidget* lstCallStack_ = nullptr;
 };
 

@@ -37,9 +37,8 @@ void SaveProtocol(const frmPanne& panne, platform::Services& services) noexcept
                                 Buttons::YesNo) != Answer::Yes)
             return;
         if (ReplaceFile(path, text))
-            services.MessageBox("Das Fehlerprotokoll wurde in die Datei '" + path +
-                                    "' geschrieben !",
-                                "", Icon::None);
+            services.MessageBox("Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !", "",
+                                Icon::None);
         else
             services.MessageBox("Das Fehlerprotokoll konnte nicht in die Datei '" + path +
                                     "' geschrieben werden !",

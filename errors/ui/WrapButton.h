@@ -22,9 +22,8 @@ protected:
         p.drawControl(QStyle::CE_PushButton, opt);
         QRect r = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
         int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &opt, this)
-                     ? Qt::TextShowMnemonic
-                     : Qt::TextHideMnemonic;
+        flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, &opt, this) ? Qt::TextShowMnemonic
+                                                                              : Qt::TextHideMnemonic;
         p.drawItemText(r, flags, palette(), isEnabled(), caption, QPalette::ButtonText);
     }
 };

@@ -21,7 +21,8 @@ const std::string NA = "stellmark-cli: Funktion noch nicht vorhanden\n";
 using Cli = test::CliTest;
 
 // A CramFS made by the system's own tool from a small tree, in the given byte order.
-std::string MakeCramfs(const std::string& dir, const std::string& name, const char* order, std::size_t randomBytes)
+std::string MakeCramfs(const std::string& dir, const std::string& name, const char* order,
+                       std::size_t randomBytes)
 {
     std::string tree = dir + "/tree-" + name, image = dir + "/" + name;
     ::mkdir(tree.c_str(), 0755);
@@ -38,14 +39,21 @@ std::string SchemaErrors(const nlohmann::json& schema, const nlohmann::json& v, 
     std::string errors;
     if (schema.contains("type")) {
         std::set<std::string> types;
-        for (const auto& t : schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]}))
+        for (const auto& t :
+             schema["type"].is_array() ? schema["type"] : nlohmann::json::array({schema["type"]}))
             types.insert(t.get<std::string>());
-        std::string is = v.is_null() ? "null" : v.is_boolean() ? "boolean" : v.is_number_integer() ? "integer"
-                       : v.is_string() ? "string" : v.is_array() ? "array" : v.is_object() ? "object" : "number";
+        std::string is = v.is_null()             ? "null"
+                         : v.is_boolean()        ? "boolean"
+                         : v.is_number_integer() ? "integer"
+                         : v.is_string()         ? "string"
+                         : v.is_array()          ? "array"
+                         : v.is_object()         ? "object"
+                                                 : "number";
         if (!types.count(is))
             return at + " is " + is + "; ";
     }
-    if (schema.contains("enum") && std::find(schema["enum"].begin(), schema["enum"].end(), v) == schema["enum"].end())
+    if (schema.contains("enum") &&
+        std::find(schema["enum"].begin(), schema["enum"].end(), v) == schema["enum"].end())
         errors += at + " not in enum; ";
     if (v.is_object()) {
         for (const auto& key : schema.value("required", nlohmann::json::array()))
@@ -67,43 +75,80 @@ std::string SchemaErrors(const nlohmann::json& schema, const nlohmann::json& v, 
 }
 }  // namespace
 
-TEST_F(Cli, EveryOptionFormActionNameAndUsageError) {
+TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
+{
     test::WriteFile(dir / "--x.img", test::ReadFile(images[21]));
     const std::string D = dir / "data", I = images[21];
     // args: the whole call (no --data-dir added); out: the start of standard output; err: the end of standard error
-    struct Case { std::vector<std::string> args; int code; std::string out {}, err {}; };
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out{}, err{};
+    };
     const std::vector<Case> cases = {
         {.args = {"--data-dir", D, "info", I}, .code = 0, .out = "1x ohne Bootloader\n"},
         {.args = {"info", I, "--data-dir", D}, .code = 0, .out = "1x ohne Bootloader\n"},
         {.args = {"info", "--data-dir=" + D, I}, .code = 0, .out = "1x ohne Bootloader\n"},
         {.args = {"--data-dir", D, "info", "--", "--x.img"}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"}, .code = 0, .out = "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
+        {.args = {"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"},
+         .code = 0,
+         .out = "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
         {.args = {"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, .code = 0, .out = ""},
-        {.args = {"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"}, .code = 0, .out = "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
+        {.args = {"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"},
+         .code = 0,
+         .out = "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
         {.args = {"info", "--help"}, .code = 0, .out = "Aufruf: stellmark-cli info"},
         {.args = {"-h", "run"}, .code = 0, .out = "Aufruf: stellmark-cli run"},
         {.args = {"cramfs", "-h"}, .code = 0, .out = "Aufruf: stellmark-cli cramfs"},
         {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
         {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
-        {.args = {"info", I, "--frob"}, .code = 2, .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, "--frob"},
+         .code = 2,
+         .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
         {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--data-dir"}, .code = 2, .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, "--data-dir"},
+         .code = 2,
+         .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
         {.args = {}, .code = 2, .err = "kein Befehl angegeben\nHilfe: stellmark-cli --help\n"},
-        {.args = {"frobnicate"}, .code = 2, .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, I}, .code = 2, .err = "info braucht genau eine DATEI\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I}, .code = 2, .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "bereich", I, ""}, .code = 2, .err = "AUSGABE ist leer\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x-block", I, "out/c", "--start", "1"}, .code = 2, .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"info", I, "--force"}, .code = 2, .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I, "out/d", "--json"}, .code = 2, .err = "--json gilt nur für info und cramfs\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"frobnicate"},
+         .code = 2,
+         .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
+        {.args = {"info", I, I},
+         .code = 2,
+         .err = "info braucht genau eine DATEI\nHilfe: stellmark-cli info --help\n"},
+        {.args = {"run", "bereich", I},
+         .code = 2,
+         .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "bereich", I, ""},
+         .code = 2,
+         .err = "AUSGABE ist leer\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "1x-block", I, "out/c", "--start", "1"},
+         .code = 2,
+         .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"info", I, "--force"},
+         .code = 2,
+         .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
+        {.args = {"run", "bereich", I, "out/d", "--json"},
+         .code = 2,
+         .err = "--json gilt nur für info und cramfs\nHilfe: stellmark-cli run --help\n"},
         // Actions by short name or full text in any letter case; a near miss gets a suggestion.
         {.args = {"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, .code = 0},
         {.args = {"--data-dir", D, "run", "Bereich", I, "out/n2"}, .code = 0},
         {.args = {"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, .code = 0},
-        {.args = {"run", "1x-blok", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x Extrahieren", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "root-einfügen", I, "out/n"}, .code = 2, .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "quatsch", I, "out/n"}, .code = 2, .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "1x-blok", I, "out/n"},
+         .code = 2,
+         .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli "
+                "run --help\n"},
+        {.args = {"run", "1x Extrahieren", I, "out/n"},
+         .code = 2,
+         .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: "
+                "stellmark-cli run --help\n"},
+        {.args = {"run", "root-einfügen", I, "out/n"},
+         .code = 2,
+         .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "quatsch", I, "out/n"},
+         .code = 2,
+         .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -121,22 +166,35 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError) {
     EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d") || test::Exists(dir / "out/n"));
 }
 
-TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotYetThere) {
+TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotYetThere)
+{
     // A refusal names the class and what the window's list offers, in its order (the lists
     // themselves are the operations tests' business). Those not yet there say so on any class.
     const std::map<int, std::string> offered = {
-        {11, "1x mit Bootloader) nicht möglich.\nMöglich: 1x-ohne, 2x-ohne, 2x-mit, 1x-block, bootloader, bereich, root, root-einfuegen"},
+        {11, "1x mit Bootloader) nicht möglich.\nMöglich: 1x-ohne, 2x-ohne, 2x-mit, 1x-block, bootloader, "
+             "bereich, root, root-einfuegen"},
         {0, "kein gültiges Image) nicht möglich.\nMöglich: bereich"}};
     enum Verdict { Written, Refused, NotYetThere };
     // named: how a refusal names the action
-    struct Case { int cls; std::string action; Verdict verdict; std::string named = {}; };
+    struct Case {
+        int cls;
+        std::string action;
+        Verdict verdict;
+        std::string named = {};
+    };
     const std::vector<Case> cases = {
         {.cls = 11, .action = "BR Bootloader extrahieren", .verdict = Written},
         {.cls = 11, .action = "2x extrahieren", .verdict = Refused, .named = "2x-block (2x extrahieren)"},
-        {.cls = 11, .action = "idxfs extrahieren", .verdict = Refused, .named = "\"idxfs extrahieren\""},  // never offered
+        {.cls = 11,
+         .action = "idxfs extrahieren",
+         .verdict = Refused,
+         .named = "\"idxfs extrahieren\""},  // never offered
         {.cls = 11, .action = "root [CramFS] einfügen", .verdict = NotYetThere},
         {.cls = 0, .action = EX, .verdict = Written},
-        {.cls = 0, .action = "root [CramFS] extrahieren", .verdict = Refused, .named = "root (root [CramFS] extrahieren)"},
+        {.cls = 0,
+         .action = "root [CramFS] extrahieren",
+         .verdict = Refused,
+         .named = "root (root [CramFS] extrahieren)"},
         {.cls = 0, .action = "var [JFFS2] extrahieren", .verdict = NotYetThere},
     };
     for (const auto& c : cases) {
@@ -145,56 +203,74 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         ::unlink(out.c_str());
         auto r = Cmd({"run", c.action, images[c.cls], out});
         const std::string err = c.verdict == Written ? ""
-                              : c.verdict == NotYetThere ? NA
-                              : "stellmark-cli: " + c.named + " ist für '" + images[c.cls] + "' (" + offered.at(c.cls) + "\n";
+                                : c.verdict == NotYetThere
+                                    ? NA
+                                    : "stellmark-cli: " + c.named + " ist für '" + images[c.cls] + "' (" +
+                                          offered.at(c.cls) + "\n";
         EXPECT_EQ(std::to_string(r.exitCode) + r.err, (c.verdict == Written ? "0" : "1") + err);
         EXPECT_EQ(r.out.starts_with("geschrieben: '" + out + "' "), c.verdict == Written) << r.out;
         EXPECT_EQ(test::Exists(out), c.verdict == Written);
     }
 }
 
-TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten) {
+TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten)
+{
     // Failures: what could not be done to which path; where in the program only with -v.
     auto r = Cmd({"run", "1x-block", images[21], "out/missing/folder.img"});
-    EXPECT_EQ(std::to_string(r.exitCode) + r.err,
-              "3stellmark-cli: 'out/missing/folder.img' kann nicht geschrieben werden: Pfad nicht gefunden (Fehler 76)\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "3stellmark-cli: 'out/missing/folder.img' kann nicht "
+                                                  "geschrieben werden: Pfad nicht gefunden (Fehler 76)\n");
     r = Cmd({"run", "-v", "1x-block", images[21], "out/missing/folder.img"});
     EXPECT_TRUE(r.err.find("(Fehler 76)\n  in modMain.CopyFile, Zeile ") != std::string::npos) << r.err;
     r = Cmd({"info", "gone.img"});
-    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "3stellmark-cli: 'gone.img' kann nicht gelesen werden: Datei nicht gefunden (Fehler 53)\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err,
+              "3stellmark-cli: 'gone.img' kann nicht gelesen werden: Datei nicht gefunden (Fehler 53)\n");
 
     // Missing data files: the folder searched and how to point elsewhere; info cannot classify.
-    const std::string folderHint = "stellmark-cli: im Ordner '" + dir / "none/" + "' fehlen die Datendateien 1zu2.dat, 2zu1.dat, "
-                                   "boot.dat.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.\n";
+    const std::string folderHint =
+        "stellmark-cli: im Ordner '" + dir / "none/" +
+        "' fehlen die Datendateien 1zu2.dat, 2zu1.dat, "
+        "boot.dat.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.\n";
     r = Cmd({"info", images[12]}, "none");
     EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint);
-    EXPECT_TRUE(r.out.starts_with("Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich")) << r.out;
+    EXPECT_TRUE(
+        r.out.starts_with("Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich"))
+        << r.out;
     r = Cmd({"run", "2x-mit", images[12], Out("x")}, "none");
-    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint + "stellmark-cli: ohne sie ist die Art von '" + images[12] +
-                                                      "' unbekannt; möglich ist nur bereich.\n");
-    EXPECT_EQ(Cmd({"run", "bereich", images[22], Out("e"), "--start", "16", "--end", "0x20"}, "none").exitCode, 0);
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint +
+                                                      "stellmark-cli: ohne sie ist die Art von '" +
+                                                      images[12] + "' unbekannt; möglich ist nur bereich.\n");
+    EXPECT_EQ(
+        Cmd({"run", "bereich", images[22], Out("e"), "--start", "16", "--end", "0x20"}, "none").exitCode, 0);
     EXPECT_EQ(test::ReadFile(Out("e")), test::ReadFile(images[22]).substr(16, 16));
 
     // The summary, and a warning when a build is not what it should be (data files swapped).
     r = Cmd({"run", "1x-ohne", images[22], Out("built")});
-    EXPECT_EQ(std::to_string(r.exitCode) + r.out, "0geschrieben: '" + Out("built") + "' 0x007E0000 [8257536] Bytes, 1x ohne Bootloader\n");
+    EXPECT_EQ(std::to_string(r.exitCode) + r.out,
+              "0geschrieben: '" + Out("built") + "' 0x007E0000 [8257536] Bytes, 1x ohne Bootloader\n");
     test::WriteFile(dir / "data/2zu1.dat", data.f1zu2);  // the 2x block twice: every image reads as 2x
     r = Cmd({"run", "1x-ohne", images[22], Out("swapped")});
     EXPECT_EQ(r.exitCode, 4);
-    EXPECT_EQ(r.out, "geschrieben: '" + Out("swapped") + "' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n");
-    EXPECT_EQ(r.err, "stellmark-cli: Warnung: '" + Out("swapped") + "' ist kein \"1x ohne Bootloader\", sondern \"2x ohne Bootloader\". "
-                     "Die Datendateien in '" + dir / "data/" + "' sind vertauscht oder falsch.\n");
+    EXPECT_EQ(r.out,
+              "geschrieben: '" + Out("swapped") + "' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n");
+    EXPECT_EQ(r.err, "stellmark-cli: Warnung: '" + Out("swapped") +
+                         "' ist kein \"1x ohne Bootloader\", sondern \"2x ohne Bootloader\". "
+                         "Die Datendateien in '" +
+                         dir / "data/" + "' sind vertauscht oder falsch.\n");
 
     // Standard output that cannot be written: a message and a failure, as the core utilities do.
     // The pipe's reader has ended (waited for) before the tool starts, however loaded the machine.
-    for (const char* call : {"\"$0\" --help >/dev/full", "exec 3> >(true); wait $!; exec \"$0\" --help >&3"}) {
+    for (const char* call :
+         {"\"$0\" --help >/dev/full", "exec 3> >(true); wait $!; exec \"$0\" --help >&3"}) {
         r = test::RunProcess({"/bin/bash", "-c", call, STELLMARK_CLI});
-        EXPECT_TRUE(r.err.starts_with("stellmark-cli: Schreibfehler auf der Standardausgabe: ")) << call << r.err;
+        EXPECT_TRUE(r.err.starts_with("stellmark-cli: Schreibfehler auf der Standardausgabe: "))
+            << call << r.err;
     }
-    EXPECT_EQ(test::RunProcess({"/bin/sh", "-c", "\"$0\" --help >/dev/full; echo $?", STELLMARK_CLI}).out, "3\n");
+    EXPECT_EQ(test::RunProcess({"/bin/sh", "-c", "\"$0\" --help >/dev/full; echo $?", STELLMARK_CLI}).out,
+              "3\n");
 }
 
-TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
+TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
+{
     const std::string big = MakeCramfs(dir.Path(), "big.cramfs", "big", 50000),
                       little = MakeCramfs(dir.Path(), "little.cramfs", "little", 50000),
                       huge = MakeCramfs(dir.Path(), "huge.cramfs", "big", 0x680000);
@@ -205,24 +281,68 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
     test::WriteFile(dir / "flipped.cramfs", flipped);
     test::WriteFile(dir / "truncated.cramfs", bytes.substr(0, bytes.size() - 4096));
     test::WriteFile(dir / "text.cramfs", "kein CramFS\n");
-    const std::string size = [&] { char t[64]; std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size()); return std::string(t); }();
+    const std::string size = [&] {
+        char t[64];
+        std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size());
+        return std::string(t);
+    }();
     // Beyond the 32 bits of a size: too large, never a failure.
-    for (auto [name, size] : {std::pair {"2g", 0x80000000LL}, std::pair {"5g", 0x140000000LL}}) {
+    for (auto [name, size] : {std::pair{"2g", 0x80000000LL}, std::pair{"5g", 0x140000000LL}}) {
         test::WriteFile(dir / name, "");
         ASSERT_EQ(::truncate((dir / name).c_str(), size), 0);
     }
     // fsck: what the system's checker says; lines: the findings after the size verdict, the end of
     // whose line is `first`
-    struct Case { std::string file; int code; bool fsck; std::vector<std::string> lines; std::string first = "- im Limit!"; };
+    struct Case {
+        std::string file;
+        int code;
+        bool fsck;
+        std::vector<std::string> lines;
+        std::string first = "- im Limit!";
+    };
     const std::vector<Case> cases = {
-        {.file = big, .code = 0, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
-        {.file = little, .code = 0, .fsck = true, .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
-        {.file = dir / "flipped.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert "}},
-        {.file = dir / "truncated.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ", "CRC32: nicht prüfbar"}},
-        {.file = huge, .code = 1, .fsck = true, .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"", "Größe laut Superblock: 0x00", "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar"}, .first = "- zu groß!"},
-        {.file = dir / "text.cramfs", .code = 1, .fsck = false, .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
-        {.file = dir / "2g", .code = 1, .fsck = false, .lines = {"CramFS: nein"}, .first = "0x80000000 [2147483648] Bytes - zu groß!"},
-        {.file = dir / "5g", .code = 1, .fsck = false, .lines = {"CramFS: nein"}, .first = "0x140000000 [5368709120] Bytes - zu groß!"},
+        {.file = big,
+         .code = 0,
+         .fsck = true,
+         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
+                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
+        {.file = little,
+         .code = 0,
+         .fsck = true,
+         .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"",
+                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung"}},
+        {.file = dir / "flipped.cramfs",
+         .code = 1,
+         .fsck = false,
+         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
+                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert "}},
+        {.file = dir / "truncated.cramfs",
+         .code = 1,
+         .fsck = false,
+         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
+                   "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ",
+                   "CRC32: nicht prüfbar"}},
+        {.file = huge,
+         .code = 1,
+         .fsck = true,
+         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
+                   "Größe laut Superblock: 0x00",
+                   "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar"},
+         .first = "- zu groß!"},
+        {.file = dir / "text.cramfs",
+         .code = 1,
+         .fsck = false,
+         .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
+        {.file = dir / "2g",
+         .code = 1,
+         .fsck = false,
+         .lines = {"CramFS: nein"},
+         .first = "0x80000000 [2147483648] Bytes - zu groß!"},
+        {.file = dir / "5g",
+         .code = 1,
+         .fsck = false,
+         .lines = {"CramFS: nein"},
+         .first = "0x140000000 [5368709120] Bytes - zu groß!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -244,17 +364,26 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks) {
     image.replace(0x20000, bytes.size(), bytes);
     test::WriteFile(Out("with-root.img"), image);
     auto r = Cmd({"info", Out("with-root.img")});
-    EXPECT_NE(r.out.find("Root-Bereich 0x00020000 bis 0x0061FFFF:\n  CramFS: ja, big-endian (wie die Box)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Root-Bereich 0x00020000 bis 0x0061FFFF:\n  CramFS: ja, big-endian (wie die Box)\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("  CRC32: in Ordnung"), std::string::npos) << r.out;
     image[0x20000 + 1000] ^= 0x40;
     test::WriteFile(Out("with-root.img"), image);
     EXPECT_NE(Cmd({"info", Out("with-root.img")}).out.find("  CRC32: falsch"), std::string::npos);
 }
 
-TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
-    auto schema = [](const char* name) { return nlohmann::json::parse(std::ifstream(std::string(STELLMARK_TEST_DIR) + "/" + name)); };
+TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema)
+{
+    auto schema = [](const char* name) {
+        return nlohmann::json::parse(std::ifstream(std::string(STELLMARK_TEST_DIR) + "/" + name));
+    };
     const auto infoSchema = schema("info.schema.json"), cramfsSchema = schema("cramfs.schema.json");
-    struct Case { std::vector<std::string> args; std::string dataDir; const nlohmann::json* schema; };
+    struct Case {
+        std::vector<std::string> args;
+        std::string dataDir;
+        const nlohmann::json* schema;
+    };
     const std::string little = MakeCramfs(dir.Path(), "l.cramfs", "little", 1000);
     const std::vector<Case> cases = {
         {.args = {"info", "--json", images[11]}, .dataDir = "data", .schema = &infoSchema},
@@ -282,7 +411,8 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema) {
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
 }
 
-TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName) {
+TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName)
+{
     const std::string page = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.1",
                       completion = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.bash";
     // The page sets without a warning (that it is installed and shows is the install check's),
@@ -292,15 +422,21 @@ TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName) {
     EXPECT_EQ(std::count(actions.begin(), actions.end(), '\n'), 10) << actions;
     EXPECT_NE(test::ReadFile(page).find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
     // words: the command line typed so far, the last word being completed
-    struct Case { std::string words, want; };
+    struct Case {
+        std::string words, want;
+    };
     const std::vector<Case> cases = {
-        {.words = "CLI ''", .want = "info run cramfs"}, {.words = "CLI --data-dir /tmp r", .want = "run"},
-        {.words = "CLI run 1x-", .want = "1x-ohne 1x-mit 1x-block"}, {.words = "CLI -f run --start 0 b", .want = "bootloader bereich"},
-        {.words = "CLI --da", .want = "--data-dir"}, {.words = "CLI info --j", .want = "--json"},
+        {.words = "CLI ''", .want = "info run cramfs"},
+        {.words = "CLI --data-dir /tmp r", .want = "run"},
+        {.words = "CLI run 1x-", .want = "1x-ohne 1x-mit 1x-block"},
+        {.words = "CLI -f run --start 0 b", .want = "bootloader bereich"},
+        {.words = "CLI --da", .want = "--data-dir"},
+        {.words = "CLI info --j", .want = "--json"},
     };
     for (const auto& c : cases) {
         std::string script = "CLI=" + std::string(STELLMARK_CLI) + "; source \"$0\"; COMP_WORDS=(" + c.words +
-                             "); COMP_WORDS[0]=$CLI; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _stellmark_cli; echo \"${COMPREPLY[*]}\"";
+                             "); COMP_WORDS[0]=$CLI; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _stellmark_cli; "
+                             "echo \"${COMPREPLY[*]}\"";
         EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}).out, c.want + "\n") << c.words;
     }
 }

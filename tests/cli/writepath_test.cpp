@@ -38,13 +38,18 @@ protected:
 };
 }  // namespace
 
-TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind) {
+TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind)
+{
     ::mkdir((dir / "small").c_str(), 0755);
     if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=256k") != 0)
         GTEST_SKIP() << "no tmpfs can be mounted here";
     test::Finally unmount([&] { ::umount2((dir / "small").c_str(), MNT_DETACH); });
-    struct Case { const char* what; const char* old; };
-    for (const Case& c : {Case {.what = "no old output", .old = nullptr}, Case {.what = "an old output", .old = "old image"}}) {
+    struct Case {
+        const char* what;
+        const char* old;
+    };
+    for (const Case& c :
+         {Case{.what = "no old output", .old = nullptr}, Case{.what = "an old output", .old = "old image"}}) {
         SCOPED_TRACE(c.what);
         const std::string out = dir / "small/new.img";
         ::unlink(out.c_str());
@@ -58,20 +63,38 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind) {
     }
 }
 
-TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed) {
+TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed)
+{
     const std::string ro = dir / "ro", immutable = dir / "out/immutable.img";
     ::mkdir(ro.c_str(), 0755);
     test::WriteFile(ro + "/old.img", "old image"), test::WriteFile(immutable, "old image");
     // set: makes the system refuse, false where this machine cannot; undo: takes it back
-    struct Case { const char* what; std::string path; std::function<bool()> set, undo; const char* failure; };
+    struct Case {
+        const char* what;
+        std::string path;
+        std::function<bool()> set, undo;
+        const char* failure;
+    };
     const std::vector<Case> cases = {
-        {.what = "a read-only mount", .path = ro + "/old.img",
-         .set = [&] { return ::mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                             ::mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0; },
-         .undo = [&] { return ::umount2(ro.c_str(), MNT_DETACH) == 0; }, .failure = "kann nicht geschrieben werden: Fehler beim Zugriff auf Pfad/Datei (Fehler 75)"},
-        {.what = "an immutable file", .path = immutable,
-         .set = [&] { return test::RunProcess({"/usr/bin/chattr", "+i", immutable}).exitCode == 0; },
-         .undo = [&] { return test::RunProcess({"/usr/bin/chattr", "-i", immutable}).exitCode == 0; },
+        {.what = "a read-only mount",
+         .path = ro + "/old.img",
+         .set =
+             [&] {
+                 return ::mount(ro.c_str(), ro.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+                        ::mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+             },
+         .undo = [&] { return ::umount2(ro.c_str(), MNT_DETACH) == 0; },
+         .failure = "kann nicht geschrieben werden: Fehler beim Zugriff auf Pfad/Datei (Fehler 75)"},
+        {.what = "an immutable file",
+         .path = immutable,
+         .set =
+             [&] {
+                 return test::RunProcess({"/usr/bin/chattr", "+i", immutable}).exitCode == 0;
+             },
+         .undo =
+             [&] {
+                 return test::RunProcess({"/usr/bin/chattr", "-i", immutable}).exitCode == 0;
+             },
          .failure = "kann nicht geschrieben werden: Zugriff verweigert (Fehler 70)"},
     };
     for (const auto& c : cases) {
@@ -89,7 +112,8 @@ TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed) {
     EXPECT_TRUE(Leftovers(dir.Path()).empty());
 }
 
-TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched) {
+TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched)
+{
     const std::string d = dir / "data", o = dir / "other";
     ::symlink((d + "/1zu2.dat").c_str(), (o + "/link-to-data").c_str());
     ::link((d + "/boot.dat").c_str(), (o + "/hard-to-data").c_str());
@@ -97,8 +121,11 @@ TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched
     ::mknod((o + "/null").c_str(), S_IFCHR | 0666, makedev(1, 3));
     ::symlink((o + "/nowhere").c_str(), (o + "/dangling").c_str());
     ::symlink(o.c_str(), (o + "/link-to-folder").c_str());
-    ASSERT_EQ(::mknod((o + "/socket").c_str(), S_IFSOCK | 0666, 0), 0);  // a socket's file, as bind(2) leaves one
-    struct Case { std::string path, reason; };
+    ASSERT_EQ(::mknod((o + "/socket").c_str(), S_IFSOCK | 0666, 0),
+              0);  // a socket's file, as bind(2) leaves one
+    struct Case {
+        std::string path, reason;
+    };
     const std::vector<Case> cases = {
         {.path = d + "/boot.dat", .reason = "das ist eine Datendatei des Programms"},
         {.path = d + "/../data/./2zu1.dat", .reason = "das ist eine Datendatei des Programms"},
@@ -122,17 +149,20 @@ TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched
     for (const auto& c : cases) {
         for (bool force : {false, true}) {
             SCOPED_TRACE(c.path + (force ? " --force" : ""));
-            std::vector<std::string> args = {"run", EX, images[12], c.path, "--start", "0", "--end", "0x20000"};
+            std::vector<std::string> args = {"run",     EX,  images[12], c.path,
+                                             "--start", "0", "--end",    "0x20000"};
             if (force)
                 args.push_back("--force");
             auto r = Cmd(args);
             EXPECT_EQ(r.exitCode, 1);
-            EXPECT_EQ(r.err, "stellmark-cli: In '" + c.path + "' kann nicht gespeichert werden: " + c.reason + ".\nBitte anderen Dateinamen angeben!\n");
+            EXPECT_EQ(r.err, "stellmark-cli: In '" + c.path + "' kann nicht gespeichert werden: " + c.reason +
+                                 ".\nBitte anderen Dateinamen angeben!\n");
         }
     }
     EXPECT_EQ(kinds(), before);
     EXPECT_TRUE(Leftovers(dir.Path()).empty());
-    EXPECT_TRUE(test::ReadFile(d + "/1zu2.dat") + test::ReadFile(d + "/2zu1.dat") + test::ReadFile(d + "/boot.dat") ==
+    EXPECT_TRUE(test::ReadFile(d + "/1zu2.dat") + test::ReadFile(d + "/2zu1.dat") +
+                    test::ReadFile(d + "/boot.dat") ==
                 data.f1zu2 + data.f2zu1 + data.boot);
     // One data file missing: the others are still data files, never outputs.
     ::unlink((d + "/boot.dat").c_str());
@@ -140,17 +170,44 @@ TEST_F(WritePath, OutputsThatMustNeverBeWrittenAreRefusedBeforeAnythingIsTouched
     EXPECT_TRUE(test::ReadFile(d + "/2zu1.dat") == data.f2zu1);
 }
 
-TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName) {
+TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName)
+{
     const std::string target = dir / "other/target.img", link = dir / "out/link.img";
     const std::string longName = dir / ("out/" + std::string(251, 'n') + ".img");  // 255 bytes
     // path: what the user names; file: where the bytes must land; old: what stood there before
-    struct Case { const char* what; std::string path, file; const char* old; mode_t mode; uid_t uid; };
+    struct Case {
+        const char* what;
+        std::string path, file;
+        const char* old;
+        mode_t mode;
+        uid_t uid;
+    };
     const std::vector<Case> cases = {
         {.what = "a link to a file", .path = link, .file = target, .old = "old", .mode = 0644, .uid = 0},
-        {.what = "mode and owner", .path = dir / "out/kept.img", .file = dir / "out/kept.img", .old = "old", .mode = 0640, .uid = 65534},
-        {.what = "a set-id file of another user", .path = dir / "out/setid.img", .file = dir / "out/setid.img", .old = "old", .mode = 02750, .uid = 65534},
-        {.what = "a new name of 255 bytes", .path = longName, .file = longName, .old = nullptr, .mode = 0, .uid = 0},
-        {.what = "an old file of 255 bytes' name", .path = longName, .file = longName, .old = "old", .mode = 0600, .uid = 0},
+        {.what = "mode and owner",
+         .path = dir / "out/kept.img",
+         .file = dir / "out/kept.img",
+         .old = "old",
+         .mode = 0640,
+         .uid = 65534},
+        {.what = "a set-id file of another user",
+         .path = dir / "out/setid.img",
+         .file = dir / "out/setid.img",
+         .old = "old",
+         .mode = 02750,
+         .uid = 65534},
+        {.what = "a new name of 255 bytes",
+         .path = longName,
+         .file = longName,
+         .old = nullptr,
+         .mode = 0,
+         .uid = 0},
+        {.what = "an old file of 255 bytes' name",
+         .path = longName,
+         .file = longName,
+         .old = "old",
+         .mode = 0600,
+         .uid = 0},
     };
     ::symlink(target.c_str(), link.c_str());
     for (const auto& c : cases) {
@@ -166,9 +223,15 @@ TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName) {
         struct stat st {};
         ASSERT_EQ(::stat(c.file.c_str(), &st), 0);
         if (c.old)
-            EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(c.mode, c.uid, c.uid));
+            EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid),
+                      std::make_tuple(c.mode, c.uid, c.uid));
         else
-            EXPECT_EQ(st.st_mode & 0777, 0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+            EXPECT_EQ(
+                st.st_mode & 0777, 0666 & ~[] {
+                    mode_t m = ::umask(0);
+                    ::umask(m);
+                    return m;
+                }());
     }
     struct stat st {};
     EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
@@ -176,7 +239,8 @@ TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName) {
     EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "other"}).out, "target.img\n");
 }
 
-TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses) {
+TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses)
+{
     const std::string out = dir / "out/race.img";
     // Whole-file cuts of two images: the result shows whose bytes stand.
     const std::string bytes[2] = {test::ReadFile(images[11]), test::ReadFile(images[22])};
@@ -188,13 +252,15 @@ TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses) {
         test::ProcessResult ra = test::Wait(a), rb = test::Wait(b);
         ASSERT_EQ(ra.exitCode + rb.exitCode, 1) << ra.err << rb.err;
         const auto& loser = ra.exitCode ? ra : rb;
-        EXPECT_EQ(loser.err, "stellmark-cli: Die Datei '" + out + "' ist schon vorhanden. Zum Überschreiben --force angeben.\n");
+        EXPECT_EQ(loser.err, "stellmark-cli: Die Datei '" + out +
+                                 "' ist schon vorhanden. Zum Überschreiben --force angeben.\n");
         EXPECT_TRUE(test::ReadFile(out) == bytes[ra.exitCode == 0 ? 0 : 1]);
         EXPECT_TRUE(Leftovers(dir.Path()).empty());
     }
 }
 
-TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput) {
+TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput)
+{
     // A large sparse source makes a copy long enough to be interrupted.
     const std::string source = dir / "big.img", out = dir / "out/big.img";
     test::WriteFile(source, "");
@@ -206,7 +272,8 @@ TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput) {
         bool copying = false;
         for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
              !copying && std::chrono::steady_clock::now() < until;)
-            copying = !Leftovers(dir / "out").empty() || (std::this_thread::sleep_for(std::chrono::milliseconds(1)), false);
+            copying = !Leftovers(dir / "out").empty() ||
+                      (std::this_thread::sleep_for(std::chrono::milliseconds(1)), false);
         ::kill(child.pid, sig);
         auto r = test::Wait(child);
         ASSERT_TRUE(copying) << r.err;

@@ -15,7 +15,10 @@ auto OpenDescriptors() { return std::distance(std::filesystem::directory_iterato
 class Classify : public ::testing::Test {
 protected:
     void SetUp() override { test::ResetPanne(), data = test::InstallDataFiles(dir.Path()); }
-    std::string Image(const std::string& name, std::string bytes) { return test::WriteFile(dir / name, bytes), dir / name; }
+    std::string Image(const std::string& name, std::string bytes)
+    {
+        return test::WriteFile(dir / name, bytes), dir / name;
+    }
     test::TempDir dir;
     test::DataFiles data;
 };
@@ -26,17 +29,27 @@ std::string WithAt(std::size_t size, std::size_t offset, const std::string& head
 }
 }  // namespace
 
-TEST_F(Classify, SizeAndSignatureDecideTheClass) {
+TEST_F(Classify, SizeAndSignatureDecideTheClass)
+{
     const std::string sig1 = data.f2zu1.substr(0, 16), sig2 = data.f1zu2.substr(0, 16);
     std::string nearly = sig2;
     nearly[15] ^= 1;
-    struct Case { const char* what; std::string bytes; int32_t cls; };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int32_t cls;
+    };
     std::vector<Case> cases = {
-        {"empty", "", 0}, {"one byte short", WithAt(0x7FFFFF, 0x20000, sig1), 0},
-        {"one byte long", WithAt(0x800001, 0x20000, sig1), 0}, {"1x with boot loader", WithAt(0x800000, 0x20000, sig1), 11},
-        {"2x with boot loader", WithAt(0x800000, 0x20000, sig2), 12}, {"signature at 0 with boot loader", WithAt(0x800000, 0, sig1), 0},
-        {"1x without boot loader", WithAt(0x7E0000, 0, sig1), 21}, {"2x without boot loader", WithAt(0x7E0000, 0, sig2), 22},
-        {"one byte off the 2x signature", WithAt(0x7E0000, 0, nearly), 0}, {"only the signature counts", WithAt(0x7E0000, 0, sig1 + "x"), 21},
+        {"empty", "", 0},
+        {"one byte short", WithAt(0x7FFFFF, 0x20000, sig1), 0},
+        {"one byte long", WithAt(0x800001, 0x20000, sig1), 0},
+        {"1x with boot loader", WithAt(0x800000, 0x20000, sig1), 11},
+        {"2x with boot loader", WithAt(0x800000, 0x20000, sig2), 12},
+        {"signature at 0 with boot loader", WithAt(0x800000, 0, sig1), 0},
+        {"1x without boot loader", WithAt(0x7E0000, 0, sig1), 21},
+        {"2x without boot loader", WithAt(0x7E0000, 0, sig2), 22},
+        {"one byte off the 2x signature", WithAt(0x7E0000, 0, nearly), 0},
+        {"only the signature counts", WithAt(0x7E0000, 0, sig1 + "x"), 21},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -53,7 +66,8 @@ TEST_F(Classify, SizeAndSignatureDecideTheClass) {
     EXPECT_EQ(ImageTest(Image("zeros", std::string(0x7E0000, '\0'))), 0);
 }
 
-TEST_F(Classify, FailuresGiveClassZeroAndWrongLengthOpensNoDataFile) {
+TEST_F(Classify, FailuresGiveClassZeroAndWrongLengthOpensNoDataFile)
+{
     test::ScriptedPresenter chooser({kLeave, kLeave});
     EXPECT_EQ(ImageTest(dir / "missing.img"), 0);
     ASSERT_EQ(chooser.calls.size(), 1u);
@@ -67,21 +81,27 @@ TEST_F(Classify, FailuresGiveClassZeroAndWrongLengthOpensNoDataFile) {
 }
 
 // The class names are seen in the command-line tool's answers; the hexadecimal form has edges.
-TEST(Texts, GetHexValue) {
-    std::vector<std::pair<int32_t, std::string>> hex = {
-        {0, "0x00000000"}, {255, "0x000000FF"}, {8257536, "0x007E0000"}, {-1, "0xFFFFFFFF"},
-        {-2147483647 - 1, "0x80000000"}, {0x7FFFFFFF, "0x7FFFFFFF"}, {0xABCDEF, "0x00ABCDEF"}};
+TEST(Texts, GetHexValue)
+{
+    std::vector<std::pair<int32_t, std::string>> hex = {{0, "0x00000000"},
+                                                        {255, "0x000000FF"},
+                                                        {8257536, "0x007E0000"},
+                                                        {-1, "0xFFFFFFFF"},
+                                                        {-2147483647 - 1, "0x80000000"},
+                                                        {0x7FFFFFFF, "0x7FFFFFFF"},
+                                                        {0xABCDEF, "0x00ABCDEF"}};
     for (const auto& [value, text] : hex)
         EXPECT_EQ(GetHexValue(value), text) << value;
 }
 
-TEST(GetImageSize, MeasuresFilesAndTwoGibibytesOrMoreAreAnOverflow) {
+TEST(GetImageSize, MeasuresFilesAndTwoGibibytesOrMoreAreAnOverflow)
+{
     test::ResetPanne();
     test::TempDir dir;
     test::WriteFile(dir / "empty", ""), test::WriteFile(dir / "kb", std::string(1024, 'k'));
     {
         test::ScriptedPresenter chooser;
-        for (auto [path, size] : std::vector<std::pair<std::string, int32_t>> {
+        for (auto [path, size] : std::vector<std::pair<std::string, int32_t>>{
                  {"", 0}, {dir / "missing", 0}, {dir / "empty", 0}, {dir / "kb", 1024}, {dir.Path(), 0}})
             EXPECT_EQ(GetImageSize(path), size) << path;
         EXPECT_TRUE(chooser.calls.empty());
@@ -92,7 +112,8 @@ TEST(GetImageSize, MeasuresFilesAndTwoGibibytesOrMoreAreAnOverflow) {
         ASSERT_EQ(::truncate(big.c_str(), size), 0);  // sparse: takes no space
         test::ScriptedPresenter chooser({kLeave});
         EXPECT_EQ(GetImageSize(big), size <= 0x7FFFFFFF ? 0x7FFFFFFF : 0) << size;
-        EXPECT_EQ(chooser.calls.empty() ? "" : chooser.calls[0].number, size <= 0x7FFFFFFF ? "" : "6 (Überlauf)");
+        EXPECT_EQ(chooser.calls.empty() ? "" : chooser.calls[0].number,
+                  size <= 0x7FFFFFFF ? "" : "6 (Überlauf)");
         EXPECT_LE(chooser.calls.size(), 1u);
     }
 }

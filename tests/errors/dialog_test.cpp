@@ -49,8 +49,11 @@ protected:
     void SetUp() override
     {
         test::ResetPanne();
-        previousClock_ = frmPanne::Instance().SetClock(
-            [] { std::tm t {}; t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59; return t; });
+        previousClock_ = frmPanne::Instance().SetClock([] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
+            return t;
+        });
         previousPresenter_ = frmPanne::Instance().SetPresenter(&dialog_);
     }
     void TearDown() override
@@ -61,9 +64,9 @@ protected:
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
-    test::ScopedProgramFile program_ {dir_.Path()};
+    test::ScopedProgramFile program_{dir_.Path()};
     test::FakeServices services_;
-    ErrorDialog dialog_ {[this]() -> platform::Services& { return services_; }};
+    ErrorDialog dialog_{[this]() -> platform::Services& { return services_; }};
     std::function<std::tm()> previousClock_;
     ErrorPresenter* previousPresenter_ = nullptr;
 };
@@ -76,8 +79,11 @@ TEST_F(DialogTest, FramesStackToTheFixedSizeWithTheProtocolsCaptionsAndTheContin
     // The frames, each as high as the design says, stack without gap or overlap to the bottom; the
     // heights are summed in twips, so rounding cannot leave a gap.
     int top = 0, twips = 0;
-    for (auto [name, height] : {std::pair("framComment", 975), {"framFehler", 1575}, {"framProtocol", 735},
-                                {"framCallStack", 1695}, {"framContinue", 855}}) {
+    for (auto [name, height] : {std::pair("framComment", 975),
+                                {"framFehler", 1575},
+                                {"framProtocol", 735},
+                                {"framCallStack", 1695},
+                                {"framContinue", 855}}) {
         SCOPED_TRACE(name);
         auto* frame = dialog_.findChild<QGroupBox*>(name);
         ASSERT_NE(frame, nullptr);
@@ -95,15 +101,16 @@ TEST_F(DialogTest, FramesStackToTheFixedSizeWithTheProtocolsCaptionsAndTheContin
         EXPECT_EQ(dialog_.lblErrTitel(i)->text().toStdString(), frmPanne::lblErrTitel[std::size_t(i)]);
     // ContBits and the continue buttons expected on screen, as bits 0..3; bits above mean nothing.
     // Hidden buttons leave their room empty and the size stays.
-    for (const auto& [bits, shown] : std::vector<std::pair<int16_t, int>> {{255, 0b1111}, {5, 0b0101},
-                                                                           {0x102, 0b0010}, {0, 0}}) {
+    for (const auto& [bits, shown] :
+         std::vector<std::pair<int16_t, int>>{{255, 0b1111}, {5, 0b0101}, {0x102, 0b0010}, {0, 0}}) {
         SCOPED_TRACE(bits);
         dialog_.Prepare(frmPanne::Instance(), bits);
         EXPECT_EQ(dialog_.size(), QSize(Px(7215), Px(5835)));  // the client area, fixed
         EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(dialog_.cmdContinue(i)->isVisibleTo(&dialog_), ((shown >> i) & 1) != 0) << i;
-            EXPECT_EQ(dialog_.cmdContinue(i)->geometry(), QRect(Px(240 + 1800 * i), Px(240), Px(1335), Px(495)));
+            EXPECT_EQ(dialog_.cmdContinue(i)->geometry(),
+                      QRect(Px(240 + 1800 * i), Px(240), Px(1335), Px(495)));
         }
         // The close command is offered only when no continue button is.
         EXPECT_EQ(dialog_.windowFlags().testFlag(Qt::WindowCloseButtonHint), bits == 0);
@@ -118,8 +125,8 @@ TEST_F(DialogTest, ReturnsTheButtonClickedOrPressedWhileEscapeCloseAndReturnInTh
         enum { Key, Alt, Click, Close } how;
         int what = 0;
     };
-    const Input tab {Input::Key, Qt::Key_Tab}, backtab {Input::Key, Qt::Key_Backtab},
-        ret {Input::Key, Qt::Key_Return}, enter {Input::Key, Qt::Key_Enter};
+    const Input tab{Input::Key, Qt::Key_Tab}, backtab{Input::Key, Qt::Key_Backtab},
+        ret{Input::Key, Qt::Key_Return}, enter{Input::Key, Qt::Key_Enter};
     struct Case {
         int16_t bits;
         std::vector<Input> inputs;
@@ -138,8 +145,12 @@ TEST_F(DialogTest, ReturnsTheButtonClickedOrPressedWhileEscapeCloseAndReturnInTh
         {.bits = 0, .inputs = {{Input::Key, Qt::Key_Escape}}, .result = kLeave},
         // The focus starts in the list, where Return presses nothing.
         {.bits = 255, .inputs = {ret, enter, tab, ret}, .result = 0},
-        {.bits = 5, .inputs = {ret, tab, tab, {Input::Key, Qt::Key_Space}}, .result = 2},  // past a hidden one
-        {.bits = 255, .inputs = {backtab, ret, backtab, backtab, enter}, .result = 3,      // WWW, then round
+        {.bits = 5,
+         .inputs = {ret, tab, tab, {Input::Key, Qt::Key_Space}},
+         .result = 2},  // past a hidden one
+        {.bits = 255,
+         .inputs = {backtab, ret, backtab, backtab, enter},
+         .result = 3,  // WWW, then round
          .calls = {"clip ", "open "s + program::kHomePage}},
     };
     for (const Case& c : cases) {
@@ -186,11 +197,11 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
         EXPECT_TRUE(QTest::qWaitFor([&] { return services_.calls.size() == 4; }, 10000));
         const std::string clip = services_.calls.size() > 1 ? services_.calls[1] : "";
         EXPECT_NE(clip.find("11-30-2024 / 23:59:59"), std::string::npos);  // the replaced clock's time
-        EXPECT_EQ(services_.calls, (std::vector<std::string> {
-                                       "beep", "clip " + BuildProtocol(frmPanne::Instance()),
-                                       "open "s + program::kHomePage,
-                                       "box Das Fehlerprotokoll wurde in die Datei '" +
-                                           dir_ / "Stellmark.ERR" + "' geschrieben !"}));
+        EXPECT_EQ(services_.calls,
+                  (std::vector<std::string>{"beep", "clip " + BuildProtocol(frmPanne::Instance()),
+                                            "open "s + program::kHomePage,
+                                            "box Das Fehlerprotokoll wurde in die Datei '" +
+                                                dir_ / "Stellmark.ERR" + "' geschrieben !"}));
         EXPECT_EQ(frmPanne::Instance().OnError("frmMain", "Timer1_Timer"), kLeave);  // no second dialog
         EXPECT_EQ(dialog_.lblError(2)->text(), "p");  // that keeps the failure it shows
         EXPECT_TRUE(dialog_.isVisible());

@@ -24,9 +24,14 @@ protected:
     void SetUp() override
     {
         test::ResetPanne();
-        previousClock_ = Panne().SetClock(
-            [] { std::tm t {}; t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1; return t; });
-        previousOs_ = SetOsVersionSource([] { return OsVersion {"Linux", 6, 1, 0x10005, "Debian 12\0junk"s}; });
+        previousClock_ = Panne().SetClock([] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
+            return t;
+        });
+        previousOs_ = SetOsVersionSource([] {
+            return OsVersion{"Linux", 6, 1, 0x10005, "Debian 12\0junk"s};
+        });
         previousWriter_ = Panne().SetProtocolWriter(nullptr);
     }
     void TearDown() override
@@ -40,7 +45,7 @@ protected:
     std::function<void(frmPanne&)> previousWriter_;
     static frmPanne& Panne() { return frmPanne::Instance(); }
     test::TempDir dir_;
-    test::ScopedProgramFile program_ {dir_.Path()};
+    test::ScopedProgramFile program_{dir_.Path()};
 };
 
 }  // namespace
@@ -51,28 +56,30 @@ TEST_F(ProtocolTest, WholeTextWithAFullTraceListAppendedToTheLog)
     for (int i = 0; i <= 40; ++i)
         Panne().CallStack("[m] Sub S" + std::to_string(i) + "()");
     Panne().CallStackParam("Ausschluß", std::string("1x mit Bootloader"));
-    std::string stack = kInd + "09:05:01 [m] Sub S40()\r\n" + kInd + "\tAusschlu\xc3\x9f:\t1x mit Bootloader\r\n";
+    std::string stack =
+        kInd + "09:05:01 [m] Sub S40()\r\n" + kInd + "\tAusschlu\xc3\x9f:\t1x mit Bootloader\r\n";
     for (int i = 39; i >= 2; --i)
         stack += kInd + "09:05:01 [m] Sub S" + std::to_string(i) + "()\r\n";
     Panne().SetHandledFailure(Failure(53, "Datei nicht gefunden", 12));
     Panne().OnError("modMain", "GetImageSize");
-    const std::string text =
-        kSep + "F E H L E R P R O T O K O L L vom Pannenbuch\r\n" + kSep +
-        "Stellmark  V" STELLMARK_VERSION " - Fehlermeldung\r\n" + kSep + "FEHLERBESCHREIBUNG:\r\n" + kInd +
-        "Fehler-Nr:\t53 (Datei nicht gefunden)\r\n" + kInd + "Modul:\tmodMain\r\n" + kInd +
-        "Prozedur:\tGetImageSize\r\n" + kInd + "Zeilen-Nr.:\t12\r\n" + kInd +
-        "Datum/Uhrzeit:\t03-07-2024 / 09:05:01\r\n" + kSep + "CALLSTACK:\r\n" + stack + kSep +
-        "SYSTEMINFO:\r\n" + kInd + "Plattform:\tLinux\r\n" + kInd + "Version:\t6.1\r\n" + kInd +
-        "Build:\t5   Debian 12\r\n" + kSep;
+    const std::string text = kSep + "F E H L E R P R O T O K O L L vom Pannenbuch\r\n" + kSep +
+                             "Stellmark  V" STELLMARK_VERSION " - Fehlermeldung\r\n" + kSep +
+                             "FEHLERBESCHREIBUNG:\r\n" + kInd + "Fehler-Nr:\t53 (Datei nicht gefunden)\r\n" +
+                             kInd + "Modul:\tmodMain\r\n" + kInd + "Prozedur:\tGetImageSize\r\n" + kInd +
+                             "Zeilen-Nr.:\t12\r\n" + kInd + "Datum/Uhrzeit:\t03-07-2024 / 09:05:01\r\n" +
+                             kSep + "CALLSTACK:\r\n" + stack + kSep + "SYSTEMINFO:\r\n" + kInd +
+                             "Plattform:\tLinux\r\n" + kInd + "Version:\t6.1\r\n" + kInd +
+                             "Build:\t5   Debian 12\r\n" + kSep;
     EXPECT_EQ(BuildProtocol(Panne()), text);
     ASSERT_TRUE(AppendProtocolLog(Panne()));  // the first creates the log, the second appends
     ASSERT_TRUE(AppendProtocolLog(Panne()));
-    EXPECT_EQ(test::ReadFile(dir_ / "Stellmark.EPT"), text + "\r\n" + text + "\r\n");  // one empty line after each
+    EXPECT_EQ(test::ReadFile(dir_ / "Stellmark.EPT"),
+              text + "\r\n" + text + "\r\n");  // one empty line after each
 }
 
 TEST(LPSTRToVBString, TextUpToTheFirstNul)
 {
-    for (const auto& [field, text] : std::vector<std::pair<std::string, std::string>> {
+    for (const auto& [field, text] : std::vector<std::pair<std::string, std::string>>{
              {"SP 1\0rest\0"s, "SP 1"}, {"\0x"s, ""}, {"no terminator", ""}, {"", ""}})
         EXPECT_EQ(frmPanne::LPSTRToVBString(field), text) << field;
 }
@@ -83,7 +90,8 @@ TEST(OsVersion, KernelReleaseAndPrettyName)
     uint32_t patch = 99;
     ParseKernelRelease("3.99999999999.7-amd64", major, minor, patch);  // too big a number: capped
     EXPECT_EQ(std::tuple(major, minor, patch), std::tuple(3, INT_MAX, 7u));
-    EXPECT_EQ(PrettyNameFromOsRelease("#PRETTY_NAME=no\nPRETTY_NAME=\"Say \\\"hi\\\"\"\r\nID=x\n"), "Say \"hi\"");
+    EXPECT_EQ(PrettyNameFromOsRelease("#PRETTY_NAME=no\nPRETTY_NAME=\"Say \\\"hi\\\"\"\r\nID=x\n"),
+              "Say \"hi\"");
 }
 
 TEST_F(ProtocolTest, PathBesideTheProgramNamedAfterItEvenInTheRoot)
@@ -109,7 +117,7 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         }
         EXPECT_FALSE(written);
         EXPECT_EQ(writes, 1);
-        EXPECT_EQ(chooser.calls.size(), 1u);  // the one failure, no dialog about the log
+        EXPECT_EQ(chooser.calls.size(), 1u);      // the one failure, no dialog about the log
         EXPECT_EQ(test::ReadFile(log), earlier);  // no half entry
     }
 }
@@ -118,7 +126,8 @@ TEST_F(ProtocolTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
 {
     using platform::Answer;
     const std::string path = dir_ / "Stellmark.ERR", old = test::Pattern(100000);  // > a protocol
-    const std::string protocol = BuildProtocol(Panne()), ask = "box Vorhandene Datei '" + path + "' überschreiben ?",
+    const std::string protocol = BuildProtocol(Panne()),
+                      ask = "box Vorhandene Datei '" + path + "' überschreiben ?",
                       saved = "box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !";
     struct Case {
         int16_t index;
@@ -128,7 +137,9 @@ TEST_F(ProtocolTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
         std::optional<std::string> after = {};
     };
     const std::vector<Case> cases = {
-        {.index = 0}, {.index = 2}, {.index = -1},  // no protocol button: nothing happens
+        {.index = 0},
+        {.index = 2},
+        {.index = -1},  // no protocol button: nothing happens
         {.index = 3, .calls = {"clip " + protocol, "open "s + program::kHomePage}},
         {.index = 1, .answer = Answer::No, .calls = {saved}, .after = protocol + "\r\n"},
         {.index = 1, .before = old, .answer = Answer::No, .calls = {ask}, .after = old},
@@ -145,13 +156,15 @@ TEST_F(ProtocolTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
         EXPECT_EQ(services.calls, c.calls);
         EXPECT_EQ(test::Exists(path) ? test::ReadFile(path) : "(none)", c.after.value_or("(none)"));
         // No temporary left.
-        EXPECT_EQ(dir_.Entries(), c.after ? std::vector<std::string> {"Stellmark.ERR"} : std::vector<std::string> {});
+        EXPECT_EQ(dir_.Entries(),
+                  c.after ? std::vector<std::string>{"Stellmark.ERR"} : std::vector<std::string>{});
     }
 
     test::WriteFile(dir_ / "file", "x");  // a failed save says so
     test::ScopedProgramFile program(dir_ / "file");
     test::FakeServices services;
     cmdProtocol_Click(Panne(), 1, services);
-    EXPECT_EQ(services.calls, std::vector<std::string> {"box Das Fehlerprotokoll konnte nicht in die Datei '" +
-                                                        dir_ / "file" + "/Stellmark.ERR' geschrieben werden !"});
+    EXPECT_EQ(services.calls,
+              std::vector<std::string>{"box Das Fehlerprotokoll konnte nicht in die Datei '" + dir_ / "file" +
+                                       "/Stellmark.ERR' geschrieben werden !"});
 }

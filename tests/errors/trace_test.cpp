@@ -6,25 +6,41 @@
 using namespace stellmark;
 
 namespace {
-std::tm At(int h, int m, int s) { std::tm tm {}; tm.tm_hour = h, tm.tm_min = m, tm.tm_sec = s; return tm; }
+std::tm At(int h, int m, int s)
+{
+    std::tm tm{};
+    tm.tm_hour = h, tm.tm_min = m, tm.tm_sec = s;
+    return tm;
+}
 
 class TraceTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::ResetPanne(), previous_ = frmPanne::Instance().SetClock([] { return At(14, 3, 12); }); }
+    void SetUp() override
+    {
+        test::ResetPanne(), previous_ = frmPanne::Instance().SetClock([] { return At(14, 3, 12); });
+    }
     void TearDown() override { frmPanne::Instance().SetClock(previous_); }
-    std::vector<std::string> Lines() { auto& l = frmPanne::Instance().lstCallStack(); return {l.begin(), l.end()}; }
+    std::vector<std::string> Lines()
+    {
+        auto& l = frmPanne::Instance().lstCallStack();
+        return {l.begin(), l.end()};
+    }
 
 private:
     std::function<std::tm()> previous_;
 };
 }  // namespace
-struct Widget { virtual ~Widget() = default; };
+struct Widget {
+    virtual ~Widget() = default;
+};
 
-TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit) {
+TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit)
+{
     frmPanne::Instance().SetClock([] { return At(7, 5, 9); });
     Proc outer("[m] Sub Outer()");
     Proc p("[sig]", {{"a", std::string("x")}, {"b", 5}, {"c", 2.5f}});
-    EXPECT_EQ(Lines(), (std::vector<std::string> {"07:05:09 [sig]", "\ta:\tx", "\tb:\t5", "\tc:\t2.5", "07:05:09 [m] Sub Outer()"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"07:05:09 [sig]", "\ta:\tx", "\tb:\t5", "\tc:\t2.5",
+                                                 "07:05:09 [m] Sub Outer()"}));
     test::ResetPanne();
     frmPanne::Instance().SetClock([] { return At(14, 3, 12); });
     for (int i = 0; i < 41; ++i)
@@ -34,10 +50,12 @@ TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit) {
     // Eight lines at once on a full list push out eight of the oldest.
     Proc eight("[eight]", {{"1", 1}, {"2", 2}, {"3", 3}, {"4", 4}, {"5", 5}, {"6", 6}, {"7", 7}});
     ASSERT_EQ(Lines().size(), 40u);
-    EXPECT_EQ(Lines()[0] + "|" + Lines()[7] + "|" + Lines().back(), "14:03:12 [eight]|\t7:\t7|14:03:12 entry 9");
+    EXPECT_EQ(Lines()[0] + "|" + Lines()[7] + "|" + Lines().back(),
+              "14:03:12 [eight]|\t7:\t7|14:03:12 entry 9");
 }
 
-TEST_F(TraceTest, NothingIsRecordedWhileTheDialogShowsEvenOnANestedFailure) {
+TEST_F(TraceTest, NothingIsRecordedWhileTheDialogShowsEvenOnANestedFailure)
+{
     for (bool nested : {false, true}) {
         SCOPED_TRACE(nested);
         test::ResetPanne();
@@ -55,19 +73,22 @@ TEST_F(TraceTest, NothingIsRecordedWhileTheDialogShowsEvenOnANestedFailure) {
             p.Run([&] { p.Step([] { throw Failure(err::FileNotFound); }); });
         }
         EXPECT_EQ(chooser.calls.size(), nested ? 2u : 1u);
-        EXPECT_EQ(Lines(), std::vector<std::string> {"14:03:12 [m] Sub Fails()"});
+        EXPECT_EQ(Lines(), std::vector<std::string>{"14:03:12 [m] Sub Fails()"});
         Proc after("[frmMain] Private Sub Timer1_Timer()");
         EXPECT_EQ(Lines().size(), 2u);
     }
 }
 
-TEST(ValueText, FollowsTheKindOfTheValue) {
+TEST(ValueText, FollowsTheKindOfTheValue)
+{
     Widget w;
     const Widget* none = nullptr;
-    EXPECT_EQ((std::vector<std::string> {ValueText(std::vector<int> {1, 2}), ValueText(std::nullopt), ValueText(std::optional<int>()),
-                                         ValueText(std::monostate {}), ValueText(std::string("C:\\x y")), ValueText(int16_t {-3}),
-                                         ValueText(int32_t {-2147483647 - 1}), ValueText(1234.0f), ValueText(0.1f), ValueText(&w),
-                                         ValueText(none), ValueText(nullptr)}),
-              (std::vector<std::string> {"[ARRAY]", "[NULL]", "[NULL]", "[EMPTY]", "C:\\x y", "-3", "-2147483648", "1234", "0.1",
-                                         "[OBJECT:Widget]", "[NOTHING]", "[NOTHING]"}));
+    EXPECT_EQ(
+        (std::vector<std::string>{ValueText(std::vector<int>{1, 2}), ValueText(std::nullopt),
+                                  ValueText(std::optional<int>()), ValueText(std::monostate{}),
+                                  ValueText(std::string("C:\\x y")), ValueText(int16_t{-3}),
+                                  ValueText(int32_t{-2147483647 - 1}), ValueText(1234.0f), ValueText(0.1f),
+                                  ValueText(&w), ValueText(none), ValueText(nullptr)}),
+        (std::vector<std::string>{"[ARRAY]", "[NULL]", "[NULL]", "[EMPTY]", "C:\\x y", "-3", "-2147483648",
+                                  "1234", "0.1", "[OBJECT:Widget]", "[NOTHING]", "[NOTHING]"}));
 }

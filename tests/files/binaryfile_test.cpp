@@ -9,22 +9,53 @@
 
 using namespace stellmark;
 
-TEST(BinaryFile, OpenFailuresCarryTheirNumbers) {
+TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
+{
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
-    for (const auto& [path, number] : std::vector<std::pair<std::string, int>> {
-             {dir / "missing", 53}, {dir / "no/folder/x", 76}, {dir.Path(), 75}, {"", 52}, {dir / "file/x", 76}}) {
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
+                                                                               {dir / "no/folder/x", 76},
+                                                                               {dir.Path(), 75},
+                                                                               {"", 52},
+                                                                               {dir / "file/x", 76}}) {
         BinaryFile f;
-        EXPECT_EQ([&] { try { f.OpenRead(path); } catch (const Failure& e) { return e.Number(); } return 0; }(), number) << path;
+        EXPECT_EQ(
+            [&] {
+                try {
+                    f.OpenRead(path);
+                } catch (const Failure& e) {
+                    return e.Number();
+                }
+                return 0;
+            }(),
+            number)
+            << path;
         EXPECT_FALSE(f.IsOpen());
     }
     TempOutput out;
-    EXPECT_EQ([&] { try { out.Create(dir / "file/x"); } catch (const Failure& e) { return e.Number(); } return 0; }(), 76);
+    EXPECT_EQ(
+        [&] {
+            try {
+                out.Create(dir / "file/x");
+            } catch (const Failure& e) {
+                return e.Number();
+            }
+            return 0;
+        }(),
+        76);
 }
 
-TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverOpened) {
+TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverOpened)
+{
     test::TempDir dir;
-    auto failureOf = [](auto&& f) { try { f(); } catch (const Failure& e) { return e.Number(); } return 0; };
+    auto failureOf = [](auto&& f) {
+        try {
+            f();
+        } catch (const Failure& e) {
+            return e.Number();
+        }
+        return 0;
+    };
     // Another writer takes the name between the start and the end of a write.
     {
         TempOutput out;
@@ -42,16 +73,16 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
         EXPECT_EQ(dropped.TempPath().substr(dir.Path().size() + 1).size(), 17u);  // .stellmark-XXXXXX
         EXPECT_EQ(dir.Entries().size(), 2u);
     }
-    EXPECT_EQ(dir.Entries(), std::vector<std::string> {"new"});
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"new"});
     // Kinds that are never replaced, whatever a caller checked before.
     ::mkdir((dir / "folder").c_str(), 0755);
     ::mkfifo((dir / "fifo").c_str(), 0644);
     ::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str());
-    for (const auto& [path, number] : std::vector<std::pair<std::string, int>> {
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{
              {dir / "folder", 75}, {dir / "fifo", 75}, {"/dev/null", 75}, {dir / "dangling", 53}}) {
         TempOutput out;
         EXPECT_EQ(failureOf([&] { out.Create(path); }), number) << path;
         EXPECT_FALSE(out.IsOpen());
     }
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string> {"dangling", "fifo", "folder", "new"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "fifo", "folder", "new"}));
 }

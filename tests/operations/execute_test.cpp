@@ -25,8 +25,9 @@ protected:
         Proc p("[frmMain] Private Sub cmdStart_Click()");
         Outcome o;
         p.Run([&] {
-            o = Start(p, {std::string(action), source, expert, std::nullopt},
-                      [&](const std::string& name) { return (proposed ? *proposed = name : name), Choice {output}; });
+            o = Start(p, {std::string(action), source, expert, std::nullopt}, [&](const std::string& name) {
+                return (proposed ? *proposed = name : name), Choice{output};
+            });
         });
         return o;
     }
@@ -36,15 +37,32 @@ protected:
 };
 }  // namespace
 
-TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes) {
+TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes)
+{
     const int32_t B = 0x20000;
     // lead: data files in front; offset/length of the source for a class without boot loader
-    struct Case { std::string_view action; std::string lead; int64_t offset, length; bool shift; int32_t built; };
+    struct Case {
+        std::string_view action;
+        std::string lead;
+        int64_t offset, length;
+        bool shift;
+        int32_t built;
+    };
     std::vector<Case> cases = {
         {.action = k1xOhne, .lead = data.f2zu1, .offset = B, .length = 0x7C0000, .shift = true, .built = 21},
         {.action = k2xOhne, .lead = data.f1zu2, .offset = B, .length = 0x7C0000, .shift = true, .built = 22},
-        {.action = k1xMit, .lead = data.boot + data.f2zu1, .offset = B, .length = 0x7C0000, .shift = true, .built = 11},
-        {.action = k2xMit, .lead = data.boot + data.f1zu2, .offset = B, .length = 0x7C0000, .shift = true, .built = 12},
+        {.action = k1xMit,
+         .lead = data.boot + data.f2zu1,
+         .offset = B,
+         .length = 0x7C0000,
+         .shift = true,
+         .built = 11},
+        {.action = k2xMit,
+         .lead = data.boot + data.f1zu2,
+         .offset = B,
+         .length = 0x7C0000,
+         .shift = true,
+         .built = 12},
         {.action = kBootExtract, .lead = "", .offset = 0, .length = B, .shift = false, .built = -1},
         {.action = kIdxfsExtract, .lead = "", .offset = B, .length = 0x7C0000, .shift = true, .built = -1},
         {.action = kRootExtract, .lead = "", .offset = B, .length = 0x600000, .shift = true, .built = -1},
@@ -58,7 +76,9 @@ TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes) 
             std::string out = dir / "out.img";
             Outcome o = Run(c.action, images[cls], out);
             if (c.action == kBootExtract && cls > 20) {
-                EXPECT_EQ(std::make_pair(o.kind, o.message.text), std::make_pair(Outcome::Refused, std::string("Dieses Image besitzt keinen Bootloader!")));
+                EXPECT_EQ(
+                    std::make_pair(o.kind, o.message.text),
+                    std::make_pair(Outcome::Refused, std::string("Dieses Image besitzt keinen Bootloader!")));
                 EXPECT_FALSE(test::Exists(out));
                 continue;
             }
@@ -71,31 +91,40 @@ TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes) 
     }
     // Expert ranges are exact, down to the first byte alone.
     std::string source = test::ReadFile(images[11]), out = dir / "expert";
-    for (auto [start, end, offset, length] : std::vector<std::tuple<std::string, std::string, int64_t, int64_t>> {
-             {"0", "1", 0, 1}, {"0x20000", "0x40000", 0x20000, 0x20000}, {"0x00000000", "0x00800000", 0, 0x800000}, {"8388607", "8388608", 8388607, 1}}) {
+    for (auto [start, end, offset, length] :
+         std::vector<std::tuple<std::string, std::string, int64_t, int64_t>>{
+             {"0", "1", 0, 1},
+             {"0x20000", "0x40000", 0x20000, 0x20000},
+             {"0x00000000", "0x00800000", 0, 0x800000},
+             {"8388607", "8388608", 8388607, 1}}) {
         ASSERT_EQ(Run(kExpert, images[11], out, {start, end, 0x800000}).kind, Outcome::Written);
         EXPECT_TRUE(test::ReadFile(out) == source.substr(offset, length)) << start;
     }
 }
 
-
-TEST_F(Execution, TheSourceIsNeverItsOwnOutput) {
+TEST_F(Execution, TheSourceIsNeverItsOwnOutput)
+{
     std::string src = images[21], before = test::ReadFile(src);
     ::symlink(src.c_str(), (dir / "link.img").c_str());
     ::link(src.c_str(), (dir / "hard.img").c_str());
     test::ScopedWorkingFolder inDir(dir.Path());
     ASSERT_TRUE(inDir.Entered());
-    for (const std::string& out : {src, std::string("images/demo_1x_ohne_bootloader.img"),
-                                   std::string("./images/../images/demo_1x_ohne_bootloader.img"),
-                                   dir / "link.img", dir / "hard.img", dir / "images//demo_1x_ohne_bootloader.img"}) {
+    for (const std::string& out :
+         {src, std::string("images/demo_1x_ohne_bootloader.img"),
+          std::string("./images/../images/demo_1x_ohne_bootloader.img"), dir / "link.img", dir / "hard.img",
+          dir / "images//demo_1x_ohne_bootloader.img"}) {
         Outcome o = Run(k2xOhne, src, out);
-        EXPECT_EQ(std::tie(o.kind, o.message.icon, o.message.title), std::make_tuple(Outcome::Refused, Icon::Critical, std::string("Stellmark - Info"))) << out;
-        EXPECT_EQ(o.message.text, "Das Image kann nicht in sich selbst gespeichert werden!\r\nBitte anderen Dateinamen angeben!\r\n");
+        EXPECT_EQ(std::tie(o.kind, o.message.icon, o.message.title),
+                  std::make_tuple(Outcome::Refused, Icon::Critical, std::string("Stellmark - Info")))
+            << out;
+        EXPECT_EQ(o.message.text, "Das Image kann nicht in sich selbst gespeichert werden!\r\nBitte anderen "
+                                  "Dateinamen angeben!\r\n");
     }
     EXPECT_TRUE(test::ReadFile(src) == before);
 }
 
-TEST_F(Execution, RefusalsCancelAndAVanishedSourceWriteAndDeleteNothing) {
+TEST_F(Execution, RefusalsCancelAndAVanishedSourceWriteAndDeleteNothing)
+{
     std::string out = dir / "keep.img", proposed = "unset";
     test::WriteFile(out, "precious");
     EXPECT_EQ(Run(k1xMit, images[22], "", {}, &proposed).kind, Outcome::Cancelled);

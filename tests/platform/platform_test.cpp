@@ -70,7 +70,9 @@ TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExte
         const QAbstractItemModel* model = view->model();
         shown.clear();
         for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
-            auto cell = [&](int column) { return model->index(row, column, view->rootIndex()).data().toString(); };
+            auto cell = [&](int column) {
+                return model->index(row, column, view->rootIndex()).data().toString();
+            };
             shown[cell(0).toStdString()] = {cell(1), cell(3)};
         }
         if (shown.size() < 3 || shown["gross.img"].first.startsWith("0"))
@@ -78,9 +80,12 @@ TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExte
         EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));  // also on desktops
         EXPECT_EQ(dialog.windowTitle() + " " + dialog.directory().absolutePath() + " " + edit->text(),
                   QString::fromStdString("Speichern unter " + dir.Path() + " quelle_[1x]"));
-        EXPECT_EQ(dialog.nameFilters().join('|').toStdString(), "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
+        EXPECT_EQ(dialog.nameFilters().join('|').toStdString(),
+                  "Alle Dateien (*.*) (*)|D-Box Image (*.img) (*.img)");
         EXPECT_EQ(dialog.selectedNameFilter().toStdString(), "D-Box Image (*.img)");
-        EXPECT_EQ(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text().toStdString(), "Abbrechen");
+        EXPECT_EQ(
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text().toStdString(),
+            "Abbrechen");
         EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Größe"));
         edit->setText("ziel");
         static_cast<QDialog&>(dialog).accept();
@@ -114,9 +119,13 @@ TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
         std::string ranIn, opened;  // what the opener saw
     };
     const std::vector<Case> cases = {
-        {.target = help / "liesmich.txt", .folder = help.Path(), .ranIn = help.Path(),
+        {.target = help / "liesmich.txt",
+         .folder = help.Path(),
+         .ranIn = help.Path(),
          .opened = help / "liesmich.txt"},
-        {.target = program::kHomePage, .folder = web.Path(), .ranIn = web.Path(),
+        {.target = program::kHomePage,
+         .folder = web.Path(),
+         .ranIn = web.Path(),
          .opened = program::kHomePage},
     };
     for (const Case& c : cases) {
@@ -162,21 +171,43 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
     const std::string name = "/" + program::BaseName() + ".lock";
     ::mkdir(home.c_str(), 0755), ::mkdir(runtime.c_str(), 0700);
     // runtime: what XDG_RUNTIME_DIR names; prepare: what another user or the system did before
-    struct Case { const char* what; const char* runtime; std::function<void()> prepare; std::string want; };
+    struct Case {
+        const char* what;
+        const char* runtime;
+        std::function<void()> prepare;
+        std::string want;
+    };
     const std::vector<Case> cases = {
-        {.what = "the session's runtime folder", .runtime = runtime.c_str(), .prepare = [] {}, .want = runtime + name},
-        {.what = "no runtime folder: the home's cache", .runtime = nullptr, .prepare = [] {}, .want = cache + name},
-        {.what = "a runtime folder of another user", .runtime = runtime.c_str(),
-         .prepare = [&] { EXPECT_EQ(::chown(runtime.c_str(), 65534, 65534), 0); }, .want = cache + name},
-        {.what = "a runtime folder all may write to", .runtime = runtime.c_str(),
-         .prepare = [&] { EXPECT_EQ(::chmod(runtime.c_str(), 01777), 0); }, .want = cache + name},
-        {.what = "the cache folder taken by another user", .runtime = nullptr,
-         .prepare = [&] { ::mkdir(cache.c_str(), 0777); EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0); }, .want = ""},
+        {.what = "the session's runtime folder",
+         .runtime = runtime.c_str(),
+         .prepare = [] {},
+         .want = runtime + name},
+        {.what = "no runtime folder: the home's cache",
+         .runtime = nullptr,
+         .prepare = [] {},
+         .want = cache + name},
+        {.what = "a runtime folder of another user",
+         .runtime = runtime.c_str(),
+         .prepare = [&] { EXPECT_EQ(::chown(runtime.c_str(), 65534, 65534), 0); },
+         .want = cache + name},
+        {.what = "a runtime folder all may write to",
+         .runtime = runtime.c_str(),
+         .prepare = [&] { EXPECT_EQ(::chmod(runtime.c_str(), 01777), 0); },
+         .want = cache + name},
+        {.what = "the cache folder taken by another user",
+         .runtime = nullptr,
+         .prepare =
+             [&] {
+                 ::mkdir(cache.c_str(), 0777);
+                 EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0);
+             },
+         .want = ""},
     };
     test::ScopedEnv homeVar("HOME", home.c_str()), cacheVar("XDG_CACHE_HOME", nullptr);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ::rmdir(cache.c_str()), ::chown(runtime.c_str(), ::getuid(), ::getgid()), ::chmod(runtime.c_str(), 0700);
+        ::rmdir(cache.c_str()), ::chown(runtime.c_str(), ::getuid(), ::getgid()),
+            ::chmod(runtime.c_str(), 0700);
         test::ScopedEnv runtimeVar("XDG_RUNTIME_DIR", c.runtime);
         c.prepare();
         EXPECT_EQ(FileInstanceLock::DefaultPath(), c.want);

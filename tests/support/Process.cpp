@@ -11,7 +11,7 @@ Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
 {
     // What the child prints goes to files in memory, read once it has ended: nothing to poll,
     // and no other child inherits them.
-    Child c {-1, ::memfd_create("out", MFD_CLOEXEC), ::memfd_create("err", MFD_CLOEXEC)};
+    Child c{-1, ::memfd_create("out", MFD_CLOEXEC), ::memfd_create("err", MFD_CLOEXEC)};
     if (c.out >= 0 && c.err >= 0)
         c.pid = ::fork();
     if (c.pid == 0) {
@@ -41,7 +41,7 @@ ProcessResult Wait(Child child)
     int status = 0;
     if (child.pid > 0 && ::waitpid(child.pid, &status, 0) == child.pid && WIFEXITED(status))
         r.exitCode = WEXITSTATUS(status);
-    for (auto [fd, sink] : {std::pair {child.out, &r.out}, std::pair {child.err, &r.err}}) {
+    for (auto [fd, sink] : {std::pair{child.out, &r.out}, std::pair{child.err, &r.err}}) {
         char buf[4096];
         for (ssize_t n; fd >= 0 && (n = ::pread(fd, buf, sizeof buf, static_cast<off_t>(sink->size()))) > 0;)
             sink->append(buf, static_cast<std::size_t>(n));

@@ -29,7 +29,7 @@ int16_t ScriptedPresenter::ShowModal(frmPanne& panne)
 ScopedFileSizeLimit::ScopedFileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
 {
     ::getrlimit(RLIMIT_FSIZE, &old_);
-    const rlimit tight {bytes, old_.rlim_max};
+    const rlimit tight{bytes, old_.rlim_max};
     if (::setrlimit(RLIMIT_FSIZE, &tight) != 0) {
         std::signal(SIGXFSZ, oldHandler_);
         throw std::runtime_error("setrlimit failed");
@@ -102,7 +102,7 @@ bool Exists(const std::string& path)
 
 DataFiles InstallDataFiles(const std::string& dir)
 {
-    DataFiles d {Pattern(0x20000, 12), Pattern(0x20000, 21), Pattern(0x20000, 99)};
+    DataFiles d{Pattern(0x20000, 12), Pattern(0x20000, 21), Pattern(0x20000, 99)};
     WriteFile(dir + "/1zu2.dat", d.f1zu2);
     WriteFile(dir + "/2zu1.dat", d.f2zu1);
     WriteFile(dir + "/boot.dat", d.boot);

@@ -20,9 +20,14 @@ namespace stellmark::test {
 class ScriptedPresenter : public ErrorPresenter {
 public:
     // number: "number (description)", then module, procedure and line as the dialog shows them
-    struct Call { std::string number, module, proc, line; int16_t contBits; };
+    struct Call {
+        std::string number, module, proc, line;
+        int16_t contBits;
+    };
     explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave)
-        : script_(std::move(script)), fallback_(fallback), previous_(frmPanne::Instance().SetPresenter(this)) {}
+        : script_(std::move(script)), fallback_(fallback), previous_(frmPanne::Instance().SetPresenter(this))
+    {
+    }
     ~ScriptedPresenter() override { frmPanne::Instance().SetPresenter(previous_); }
 
     void Prepare(frmPanne&, int16_t contBits) override { pendingBits_ = contBits; }
@@ -65,7 +70,9 @@ private:
 class ScopedWorkingFolder {
 public:
     explicit ScopedWorkingFolder(const std::string& dir)
-        : previous_(std::filesystem::current_path(ec_).string()), entered_(!ec_ && ::chdir(dir.c_str()) == 0) {}
+        : previous_(std::filesystem::current_path(ec_).string()), entered_(!ec_ && ::chdir(dir.c_str()) == 0)
+    {
+    }
     ~ScopedWorkingFolder()
     {
         if (entered_)
@@ -103,7 +110,7 @@ public:
     ~ScopedFileSizeLimit();
 
 private:
-    rlimit old_ {};
+    rlimit old_{};
     void (*oldHandler_)(int);
 };
 
@@ -123,7 +130,10 @@ private:
 // Makes the program file appear to lie in `dir` under `name` while the object lives.
 class ScopedProgramFile {
 public:
-    ScopedProgramFile(const std::string& dir, const std::string& name = "Stellmark") { program::OverrideFile(dir + "/" + name); }
+    ScopedProgramFile(const std::string& dir, const std::string& name = "Stellmark")
+    {
+        program::OverrideFile(dir + "/" + name);
+    }
     ~ScopedProgramFile() { program::OverrideFile(""); }
 };
 

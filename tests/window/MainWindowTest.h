@@ -38,7 +38,7 @@ protected:
     std::string Ini() const { return prog / "Stellmark.ini"; }
 
     TempDir prog;  // the program's folder
-    ScopedProgramFile program {prog.Path()};
+    ScopedProgramFile program{prog.Path()};
     DataFiles data = InstallDataFiles(prog.Path());
     FakeServices fakes;
     platform::Services* previousServices = platform::Set(&fakes);

@@ -34,8 +34,8 @@ TEST_F(GermanDesktop, WindowPositionsAreWrittenAndReadWithAFullStop)
     f.move(102, 42);  // 1468.8 and 604.8 twips
     f.close();
     EXPECT_EQ(ReadFile(Ini()), "; von Hand\r\n[Settings]\r\nWindowTop = 604.8\r\nWindowLeft=1468.8\r\n"
-                               "Farbe=blau\r\nLastDir=" + std::filesystem::current_path().string() +
-                               "\r\nUseOnlyValidImages=1\r\n");
+                               "Farbe=blau\r\nLastDir=" +
+                                   std::filesystem::current_path().string() + "\r\nUseOnlyValidImages=1\r\n");
     EXPECT_EQ(Load().pos(), QPoint(102, 42));
     EXPECT_TRUE(presenter.calls.empty());
     EXPECT_TRUE(fakes.boxes.empty());

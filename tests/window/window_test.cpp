@@ -54,8 +54,7 @@ protected:
     std::string Shown() const { return w->Combo1->currentText().toStdString(); }
     int ChooserPartsShown() const
     {
-        const QWidget* parts[] = {w->cmdFileCramfs, w->txtCramfs, w->Label16, w->lblCramfsInfo,
-                                  w->Label17};
+        const QWidget* parts[] = {w->cmdFileCramfs, w->txtCramfs, w->Label16, w->lblCramfsInfo, w->Label17};
         return int(std::count_if(parts, parts + 5, [](auto* p) { return !p->isHidden(); }));
     }
     // An image of the class at `path`: boot loader in front for 11 and 12, the flash-kind
@@ -69,7 +68,7 @@ protected:
     }
 
     TempDir work;  // the folder the program starts in
-    ScopedWorkingFolder inWork {work.Path()};
+    ScopedWorkingFolder inWork{work.Path()};
 };
 
 using Layout = WindowTest;
@@ -94,26 +93,43 @@ TEST_F(Layout, EveryControlSitsWhereTheInventoryPutsIt)
         bool inExpertFrame = false;
     };
     const std::vector<Place> inventory = {
-        {"Label2", {44, 4, 289, 57}},           {"Label1", {48, 8, 293, 49}},
-        {"Label3", {16, 0, 377, 25}},           {"cmdMin", {356, 16, 17, 17}},
-        {"cmdExit", {376, 16, 17, 17}},         {"Picture1", {388, -12, 21, 21}},
-        {"lblVersion", {352, 48, 43, 13}},      {"Check1", {32, 60, 181, 17}},
-        {"cmdFileOpen", {4, 80, 21, 17}},       {"txtFile", {32, 80, 361, 17}},
-        {"Label5", {0, 100, 29, 17}},           {"lblInfo", {32, 100, 361, 17}},
-        {"Label4", {16, 128, 57, 17}},          {"Combo1", {76, 124, 253, 21}},
-        {"cmdStart", {336, 124, 57, 21}},       {"Command2", {336, 148, 57, 21}},
-        {"frmExperte", {32, 152, 297, 133}},    {"Label9", {12, 4, 221, 17}, true},
+        {"Label2", {44, 4, 289, 57}},
+        {"Label1", {48, 8, 293, 49}},
+        {"Label3", {16, 0, 377, 25}},
+        {"cmdMin", {356, 16, 17, 17}},
+        {"cmdExit", {376, 16, 17, 17}},
+        {"Picture1", {388, -12, 21, 21}},
+        {"lblVersion", {352, 48, 43, 13}},
+        {"Check1", {32, 60, 181, 17}},
+        {"cmdFileOpen", {4, 80, 21, 17}},
+        {"txtFile", {32, 80, 361, 17}},
+        {"Label5", {0, 100, 29, 17}},
+        {"lblInfo", {32, 100, 361, 17}},
+        {"Label4", {16, 128, 57, 17}},
+        {"Combo1", {76, 124, 253, 21}},
+        {"cmdStart", {336, 124, 57, 21}},
+        {"Command2", {336, 148, 57, 21}},
+        {"frmExperte", {32, 152, 297, 133}},
+        {"Label9", {12, 4, 221, 17}, true},
         {"Label10", {12, 20, 281, 17}, true},
         // Drawn 113 wide; the Liberation face runs wider than the bitmap font it replaces, and
         // the room up to lblImageSize is free.
-        {"Label11", {12, 40, 127, 17}, true},   {"lblImageSize", {140, 40, 153, 17}, true},
-        {"Label13", {12, 64, 33, 17}, true},    {"txtStart", {44, 64, 97, 17}, true},
-        {"Label14", {156, 64, 33, 17}, true},   {"txtEnde", {188, 64, 97, 17}, true},
-        {"Label12", {12, 92, 261, 37}, true},   {"Label17", {32, 156, 293, 17}},
-        {"cmdFileCramfs", {4, 176, 21, 17}},    {"txtCramfs", {32, 176, 361, 17}},
-        {"Label16", {0, 196, 29, 17}},          {"lblCramfsInfo", {32, 196, 361, 17}},
-        {"Label6", {8, 288, 309, 17}},          {"cmdEnde", {336, 292, 57, 21}},
-        {"Label8", {8, 300, 109, 17}},          {"Label7", {112, 300, 207, 13}},
+        {"Label11", {12, 40, 127, 17}, true},
+        {"lblImageSize", {140, 40, 153, 17}, true},
+        {"Label13", {12, 64, 33, 17}, true},
+        {"txtStart", {44, 64, 97, 17}, true},
+        {"Label14", {156, 64, 33, 17}, true},
+        {"txtEnde", {188, 64, 97, 17}, true},
+        {"Label12", {12, 92, 261, 37}, true},
+        {"Label17", {32, 156, 293, 17}},
+        {"cmdFileCramfs", {4, 176, 21, 17}},
+        {"txtCramfs", {32, 176, 361, 17}},
+        {"Label16", {0, 196, 29, 17}},
+        {"lblCramfsInfo", {32, 196, 361, 17}},
+        {"Label6", {8, 288, 309, 17}},
+        {"cmdEnde", {336, 292, 57, 21}},
+        {"Label8", {8, 300, 109, 17}},
+        {"Label7", {112, 300, 207, 13}},
     };
     auto xywh = [](const QRect& r) { return std::tuple(r.x(), r.y(), r.width(), r.height()); };
     frmMain& f = Load();
@@ -164,19 +180,20 @@ TEST_F(Look, StartAndTheListAreGreyedWhileDisabledAndKeepTheirColoursWhenEnabled
         ASSERT_EQ(f.Combo1->isEnabled(), enabled);
         // The caption "Start" in the middle of the button; the list's face left of its arrow.
         const QColor ink = Darkest(f.cmdStart, f.cmdStart->rect().adjusted(12, 4, -12, -4));
-        const QColor face = f.Combo1->grab().toImage().pixelColor(f.Combo1->width() - 40, f.Combo1->height() / 2);
+        const QColor face =
+            f.Combo1->grab().toImage().pixelColor(f.Combo1->width() - 40, f.Combo1->height() / 2);
         const QColor arrow = Darkest(f.Combo1, QRect(f.Combo1->width() - 20, 4, 16, 13));
-        SCOPED_TRACE("ink " + ink.name().toStdString() + ", face " + face.name().toStdString() +
-                     ", arrow " + arrow.name().toStdString());
+        SCOPED_TRACE("ink " + ink.name().toStdString() + ", face " + face.name().toStdString() + ", arrow " +
+                     arrow.name().toStdString());
         if (enabled) {
-            EXPECT_LT(ink.lightness(), 64);                // a black caption
-            EXPECT_GE(face.blue() - face.red(), 16);       // on light blue
+            EXPECT_LT(ink.lightness(), 64);           // a black caption
+            EXPECT_GE(face.blue() - face.red(), 16);  // on light blue
             EXPECT_LT(arrow.lightness(), 110);
         } else {
-            EXPECT_GE(ink.lightness(), 96);                // a grey caption, neither black
-            EXPECT_LE(ink.lightness(), 192);               // nor lost in the face
+            EXPECT_GE(ink.lightness(), 96);   // a grey caption, neither black
+            EXPECT_LE(ink.lightness(), 192);  // nor lost in the face
             EXPECT_LE(std::abs(ink.blue() - ink.red()), 16);
-            EXPECT_LE(face.blue() - face.red(), 8);        // on a grey face
+            EXPECT_LE(face.blue() - face.red(), 8);  // on a grey face
             EXPECT_GE(arrow.lightness(), 128);
         }
     }
@@ -194,7 +211,7 @@ TEST_F(Lifecycle, StoredSettingsAreRestored)
         std::string ini;  // the lines below [Settings]
         Qt::CheckState box = Qt::Checked;
         int value = 1;
-        int failure = 0;  // the error number shown by the handler, 0 for none
+        int failure = 0;                // the error number shown by the handler, 0 for none
         std::optional<QPoint> at = {};  // nothing: centred
         std::string dir = {};           // empty: the starting folder
     };
@@ -273,11 +290,12 @@ TEST_F(Lifecycle, SecondInstanceAndMissingDataFilesEndTheProgramWritingNothing)
         fakes.boxes.clear();
         ends.clear();
         Load();
-        EXPECT_EQ(fakes.boxes, std::vector<std::string>{
-            "Stellmark - Mitteilung (Information): " +
-            std::string(another ? "Stellmark wurde schon gestartet."
-                                : "Die folgende(n) Datei(en)\r\n\r\n1zu2.dat\r\nboot.dat\r\n\r\n"
-                                  "konnten nicht gefunden werden!\r\n\r\nProgramm wird beendet!")});
+        EXPECT_EQ(fakes.boxes,
+                  std::vector<std::string>{
+                      "Stellmark - Mitteilung (Information): " +
+                      std::string(another ? "Stellmark wurde schon gestartet."
+                                          : "Die folgende(n) Datei(en)\r\n\r\n1zu2.dat\r\nboot.dat\r\n\r\n"
+                                            "konnten nicht gefunden werden!\r\n\r\nProgramm wird beendet!")});
         EXPECT_EQ(ends, std::vector<int>{1});
         EXPECT_FALSE(w->isVisible());
         w.reset();
@@ -348,9 +366,8 @@ TEST_F(Selection, CramfsChooserShowsItsVerdictAndKeepsItAcrossOtherEntriesAndBey
     Pick(kInsert);
     ASSERT_EQ(ChooserPartsShown(), 5);
     TempDir cramfs;
-    const std::pair<int, const char*> verdicts[] = {
-        {0x600001, "0x00600001 [6291457] Bytes - zu groß!"},
-        {0x600000, "0x00600000 [6291456] Bytes - im Limit!"}};
+    const std::pair<int, const char*> verdicts[] = {{0x600001, "0x00600001 [6291457] Bytes - zu groß!"},
+                                                    {0x600000, "0x00600000 [6291456] Bytes - im Limit!"}};
     for (auto [size, verdict] : verdicts) {
         SCOPED_TRACE(size);
         const std::string path = cramfs / std::to_string(size);
@@ -402,11 +419,12 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
     EXPECT_EQ(fakes.asked.size(), 1u);
     Pick("1x extrahieren");
     Choose(source, f.cmdStart);  // the source as its own output: refused after it
-    EXPECT_EQ(fakes.boxes, (std::vector<std::string>{
-        "Stellmark - Fehler (Exclamation): Die angegebene Größe kann nicht verarbeitet werden."
-        "\r\nBitte die Angaben prüfen",
-        "Stellmark - Info (Critical): Das Image kann nicht in sich selbst gespeichert werden!\r\n"
-        "Bitte anderen Dateinamen angeben!\r\n"}));
+    EXPECT_EQ(fakes.boxes,
+              (std::vector<std::string>{
+                  "Stellmark - Fehler (Exclamation): Die angegebene Größe kann nicht verarbeitet werden."
+                  "\r\nBitte die Angaben prüfen",
+                  "Stellmark - Info (Critical): Das Image kann nicht in sich selbst gespeichert werden!\r\n"
+                  "Bitte anderen Dateinamen angeben!\r\n"}));
     EXPECT_TRUE(ReadFile(source) == bytes);
 
     Pick("1x ohne Bootloader erzeugen");
@@ -421,7 +439,7 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
     const std::string built = data.f2zu1 + Pattern(0x7C0000, 7);
     EXPECT_TRUE(ReadFile(out / "ziel") == built);
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"ziel"});  // no extension, no leftovers
-    EXPECT_EQ(fakes.boxes.size(), 2u);  // success shows nothing
+    EXPECT_EQ(fakes.boxes.size(), 2u);                           // success shows nothing
     EXPECT_EQ(f.LastDir(), out.Path());
     EXPECT_TRUE(presenter.calls.empty());
 
@@ -458,8 +476,9 @@ TEST_F(Pointer, OnlyALeftPressOnBackgroundTitlesAndInfoMovesTheWindow)
 {
     frmMain& f = Load();
     const std::tuple<QWidget*, Qt::MouseButton, bool> cases[] = {
-        {&f, Qt::LeftButton, true},        {f.Picture1, Qt::LeftButton, true}, {f.Label1, Qt::LeftButton, true},
-        {f.Label5, Qt::LeftButton, true},  {&f, Qt::RightButton, false},      {f.Label4, Qt::LeftButton, false},
+        {&f, Qt::LeftButton, true},         {f.Picture1, Qt::LeftButton, true},
+        {f.Label1, Qt::LeftButton, true},   {f.Label5, Qt::LeftButton, true},
+        {&f, Qt::RightButton, false},       {f.Label4, Qt::LeftButton, false},
         {f.txtFile, Qt::LeftButton, false},
     };
     for (auto [widget, button, moves] : cases) {
@@ -488,7 +507,8 @@ TEST_F(Pointer, LinkIsYellowWhileThePointerIsOverItEdgesIncluded)
     const QRect r = f.Label7->geometry();
     const int L = r.x(), T = r.y(), R = L + r.width(), B = T + r.height();
     const std::tuple<int, int, bool> cases[] = {
-        {L, T, true}, {R, B, true}, {L - 1, T, false}, {L, T - 1, false}, {R + 1, B, false}, {R, B + 1, false},
+        {L, T, true},      {R, B, true},      {L - 1, T, false},
+        {L, T - 1, false}, {R + 1, B, false}, {R, B + 1, false},
     };
     for (auto [x, y, inside] : cases) {
         SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
@@ -517,8 +537,8 @@ TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
 {
     // From the first Tab on, until it comes round again: with the expert frame, with the chooser.
     auto stops = [](const char* a, const char* b) -> std::vector<std::string> {
-        return {"cmdMin", "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart", "Command2", a, b,
-                "Label7", "cmdEnde"};
+        return {"cmdMin",   "cmdExit", "Check1", "cmdFileOpen", "txtFile", "Combo1", "cmdStart",
+                "Command2", a,         b,        "Label7",      "cmdEnde"};
     };
     const auto expert = stops("txtStart", "txtEnde"), chooser = stops("cmdFileCramfs", "txtCramfs");
     frmMain& f = Load();
@@ -539,7 +559,7 @@ TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
         QTest::mouseClick(f.Check1, Qt::LeftButton);
         if (state == &expert) {
             Choose(MakeImage(work / "b.img", 22));  // any file, box off: the expert entry
-            ASSERT_EQ(Focused(), f.Picture1);        // where a pick leaves it
+            ASSERT_EQ(Focused(), f.Picture1);       // where a pick leaves it
         } else {
             Pick(kInsert);  // the same image, box on
             f.Picture1->setFocus();
@@ -563,12 +583,18 @@ TEST_F(Keyboard, TabGoesFromTheTopLeftToTheBottomRightWithAMarkOnEveryStop)
             const QImage shot = f.grab().toImage();
             const QPoint c = at.center();
             for (QPoint step : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
-                const QPoint edge(step.x() < 0 ? at.left() : step.x() > 0 ? at.right() : c.x(),
-                                  step.y() < 0 ? at.top() : step.y() > 0 ? at.bottom() : c.y());
+                const QPoint edge(step.x() < 0   ? at.left()
+                                  : step.x() > 0 ? at.right()
+                                                 : c.x(),
+                                  step.y() < 0   ? at.top()
+                                  : step.y() > 0 ? at.bottom()
+                                                 : c.y());
                 if (edge.y() + 2 * step.y() < 0)
                     continue;
-                EXPECT_EQ(shot.pixelColor(edge + 2 * step), window::FocusMark::kOuter) << edge.x() << "," << edge.y();
-                EXPECT_EQ(shot.pixelColor(edge + step), window::FocusMark::kInner) << edge.x() << "," << edge.y();
+                EXPECT_EQ(shot.pixelColor(edge + 2 * step), window::FocusMark::kOuter)
+                    << edge.x() << "," << edge.y();
+                EXPECT_EQ(shot.pixelColor(edge + step), window::FocusMark::kInner)
+                    << edge.x() << "," << edge.y();
             }
         }
         std::vector<std::string> round = want;
@@ -583,7 +609,7 @@ TEST_F(Keyboard, ClickReturnAndSpacePressTheFocusedButtonAndTheLinkHelpAndLinkOp
 {
     struct Case {
         const char* control;
-        Qt::Key key;  // Qt::Key_unknown: a click with the mouse
+        Qt::Key key;                          // Qt::Key_unknown: a click with the mouse
         std::vector<std::string> calls = {};  // of the services
         std::size_t dialogs = 0;              // open dialogs asked for
     };
