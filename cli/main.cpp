@@ -268,19 +268,14 @@ struct DataState {
     bool found = false;
     std::string folder;
     std::vector<std::string> missing;
+    ops::DataFiles files;
 };
 
 DataState LookUpDataFiles()
 {
-    if (options.dataDir)
-        program::OverrideFile(wsFiles::IsSlash(*options.dataDir) + kName);
-    std::string check = modMain::FileCheck();
-    program::OverrideFile("");
-    DataState state{check == "ok", modMain::strDataDir, {}};
-    for (const char* name : modMain::kDataFileNames)
-        if (!state.found && !wsFiles::FileExist(state.folder + name))
-            state.missing.emplace_back(name);
-    return state;
+    // --data-dir, else the program's own folder.
+    auto files = ops::LocateDataFiles({options.dataDir.value_or(program::Dir())});
+    return {files.Found(), files.folder, files.Missing(), files};
 }
 
 void SayDataFilesMissing(const DataState& data)
@@ -345,7 +340,7 @@ int Info(const std::string& file)
     DataState data = LookUpDataFiles();
     std::optional<int32_t> cls;
     if (data.found)
-        cls = modMain::ImageTest(file);
+        cls = modMain::ImageTest(file, data.files);
     int64_t size = ops::FileLength(file);
     std::optional<ops::CramfsFindings> root;
     int64_t rootAt = 0;
@@ -437,7 +432,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     DataState data = LookUpDataFiles();
     std::optional<int32_t> cls;
     if (data.found)
-        cls = modMain::ImageTest(source);
+        cls = modMain::ImageTest(source, data.files);
     auto offered = Offered(cls);
     if (std::find(offered.begin(), offered.end(), action) == offered.end()) {
         if (!data.found) {
@@ -453,7 +448,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         return kRefused;
     }
 
-    ops::Request request{std::string(action->text), source, {}, cls.value_or(modMain::kNoImage)};
+    ops::Request request{std::string(action->text), source, {}, cls.value_or(modMain::kNoImage), data.files};
     if (expert) {
         // Measured now, as the window measures it when the expert entry is shown; the range
         // is never shifted.
@@ -486,7 +481,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     std::string summary = "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output));
     int code = kOk;
     if (action->does == ops::Action::Does::Build) {
-        int32_t built = modMain::ImageTest(output);
+        int32_t built = modMain::ImageTest(output, data.files);
         summary += ", " + modMain::ClassText(built);
         if (built != BuiltClass(*action)) {
             Say("Warnung: " + Quoted(output) + " ist kein \"" + modMain::ClassText(BuiltClass(*action)) +

@@ -119,17 +119,6 @@ ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImage
 }
 
 namespace {
-std::string DataPath(layout::DataFile file)
-{
-    switch (file) {
-    case layout::DataFile::File1zu2: return modMain::strFile1zu2;
-    case layout::DataFile::File2zu1: return modMain::strFile2zu1;
-    case layout::DataFile::Boot: return modMain::strFileBoot;
-    case layout::DataFile::None: break;
-    }
-    return {};
-}
-
 Plan Cut(std::string name, layout::Region region, int32_t imageClass)
 {
     Plan plan;
@@ -149,28 +138,17 @@ Plan Refuse(const Message& message)
     return plan;
 }
 
-const char* DataFileName(layout::DataFile file)
-{
-    switch (file) {
-    case layout::DataFile::File1zu2: return modMain::kDataFileNames[0];
-    case layout::DataFile::File2zu1: return modMain::kDataFileNames[1];
-    case layout::DataFile::Boot: return modMain::kDataFileNames[2];
-    case layout::DataFile::None: break;
-    }
-    return "";
-}
-
 // A data file of another length than a block builds an image of the wrong length, or one that
 // lacks its boot loader, and the box does not start from it: such a build is refused.
-std::optional<Message> DataFileRefusal(layout::DataFile file)
+std::optional<Message> DataFileRefusal(layout::DataFile file, const DataFiles& dataFiles)
 {
     if (file == layout::DataFile::None)
         return std::nullopt;
-    std::string path = DataPath(file);
+    std::string path = dataFiles.Path(file);
     int64_t length = path.empty() ? -1 : FileLength(path);
     if (length == layout::kBlockSize)
         return std::nullopt;
-    std::string what = path.empty() ? std::string("Die Datendatei ") + DataFileName(file) + " fehlt."
+    std::string what = path.empty() ? std::string("Die Datendatei ") + modMain::DataFileName(file) + " fehlt."
                        : length < 0
                            ? "Die Datendatei '" + path + "' fehlt oder ist nicht lesbar."
                            : "Die Datendatei '" + path + "' ist " + SizeText(length) +
@@ -180,7 +158,7 @@ std::optional<Message> DataFileRefusal(layout::DataFile file)
 }  // namespace
 
 Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
-                const ExpertInput& expert)
+                const DataFiles& dataFiles, const ExpertInput& expert)
 {
     const Action* action = FindAction(actionText);
     if (!action)
@@ -192,13 +170,13 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
         plan.initialName = CreateFileName(action->flashKind == FlashKind::k1x ? "1x" : "2x", sourcePath);
         auto build = layout::PlanBuild(action->flashKind, action->withBootLoader, imageClass);
         for (auto file : {build.prevFile, build.prevFile1}) {
-            if (auto refusal = DataFileRefusal(file))
+            if (auto refusal = DataFileRefusal(file, dataFiles))
                 return Refuse(*refusal);
         }
         plan.first = build.range.first;
         plan.last = build.range.last;
-        plan.prevFile = DataPath(build.prevFile);
-        plan.prevFile1 = DataPath(build.prevFile1);
+        plan.prevFile = dataFiles.Path(build.prevFile);
+        plan.prevFile1 = dataFiles.Path(build.prevFile1);
         return plan;
     }
     case Does::Cut:
@@ -263,13 +241,13 @@ Kind KindOf(mode_t mode)
 }
 }  // namespace
 
-std::optional<Message> OutputRefusal(const std::string& output)
+std::optional<Message> OutputRefusal(const std::string& output, const DataFiles& dataFiles)
 {
     // The data files are looked for in the folder searched at start-up, whether found or not:
     // one of them may exist while another is missing.
-    if (!modMain::strDataDir.empty()) {
+    if (!dataFiles.folder.empty()) {
         for (const char* name : modMain::kDataFileNames) {
-            if (SameFile(modMain::strDataDir + name, output))
+            if (SameFile(dataFiles.folder + name, output))
                 return OutputMessage(output, "das ist eine Datendatei des Programms");
         }
     }
@@ -286,7 +264,8 @@ std::optional<Message> OutputRefusal(const std::string& output)
                                       : std::string("das ist ") + kind.nominative);
 }
 
-Outcome Execute(const Plan& plan, const std::string& source, const std::string& output, Overwrite overwrite)
+Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string& source,
+                const std::string& output, Overwrite overwrite)
 {
     if (plan.kind == Plan::Refuse)
         return {Outcome::Refused, plan.refusal};
@@ -294,7 +273,7 @@ Outcome Execute(const Plan& plan, const std::string& source, const std::string& 
         return {Outcome::Failed, {}};
     if (SameFile(source, output))
         return {Outcome::Refused, kSameFile};
-    if (auto refusal = OutputRefusal(output))
+    if (auto refusal = OutputRefusal(output, dataFiles))
         return {Outcome::Refused, *refusal};
     struct stat st {};
     if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
@@ -324,8 +303,8 @@ Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOu
 {
     int32_t imageClass = request.imageClass ? *request.imageClass : 0;
     if (!request.imageClass)
-        owner.Step([&] { imageClass = modMain::ImageTest(request.source); });
-    Plan plan = PlanAction(request.actionText, imageClass, request.source, request.expert);
+        owner.Step([&] { imageClass = modMain::ImageTest(request.source, request.dataFiles); });
+    Plan plan = PlanAction(request.actionText, imageClass, request.source, request.dataFiles, request.expert);
     if (plan.kind == Plan::Nothing)
         return {Outcome::Nothing, {}};
     if (plan.kind == Plan::Refuse)
@@ -333,7 +312,7 @@ Outcome Start(Proc& owner, const Request& request, const OutputChooser& chooseOu
     Choice choice = chooseOutput(plan.initialName);
     if (choice.path.empty())
         return {Outcome::Cancelled, {}};
-    return Execute(plan, request.source, choice.path, choice.overwrite);
+    return Execute(plan, request.dataFiles, request.source, choice.path, choice.overwrite);
 }
 
 namespace {

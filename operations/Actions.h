@@ -12,10 +12,18 @@
 #include <vector>
 
 #include "files/BinaryFile.h"
+#include "core/DataFiles.h"
 #include "core/Layout.h"
 #include "errors/Proc.h"
 
 namespace stellmark::ops {
+
+// The data files, located once by the front end from the folders it names, in its order.
+using modMain::DataFiles;
+inline DataFiles LocateDataFiles(const std::vector<std::string>& candidateFolders)
+{
+    return modMain::Locate(candidateFolders);
+}
 
 // The sixteen action texts, the keys of the actions; compared exactly.
 inline constexpr std::string_view k1xOhne = "1x ohne Bootloader erzeugen";
@@ -109,9 +117,10 @@ struct ExpertInput {
 };
 
 // Plans the action for an image of the given class. Calls CreateFileName (building actions) and
-// GetInputValue (expert action), which report themselves like every procedure.
+// GetInputValue (expert action), which report themselves like every procedure. A build takes its
+// data files from `dataFiles`.
 Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::string& sourcePath,
-                const ExpertInput& expert = {});
+                const DataFiles& dataFiles, const ExpertInput& expert = {});
 
 // Carries out a planned write to `output` as steps of the calling procedure `owner`: refuses
 // an output that is the source or a data file (in any spelling) or no regular file, then calls
@@ -129,14 +138,15 @@ struct Outcome {
     } kind = Failed;
     Message message;  // for Refused and NotWritten
 };
-Outcome Execute(const Plan& plan, const std::string& source, const std::string& output,
-                Overwrite overwrite = Overwrite::Replace);
+Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string& source,
+                const std::string& output, Overwrite overwrite = Overwrite::Replace);
 // What the user is told when a skipped step kept the output from being written.
 Message NotWrittenMessage(const std::string& output);
 
 // Why `output` can never be written, or nothing: one of the data files, a folder, a pipe, a
 // device, a socket, or a link to nothing or to such a thing.
-std::optional<Message> OutputRefusal(const std::string& output);
+// The data files are those in the folder `dataFiles` was looked up in, found or not.
+std::optional<Message> OutputRefusal(const std::string& output, const DataFiles& dataFiles);
 
 // The whole road of Start, for both front ends: classify the source (unless the class is
 // given), plan the action, refuse or ask for the output path with the proposed name, execute.
@@ -145,6 +155,7 @@ struct Request {
     std::string source;
     ExpertInput expert;
     std::optional<int32_t> imageClass;  // given: no classification
+    DataFiles dataFiles;                // classify, build from and never overwrite these
 };
 // Gets the proposed name; returns the chosen path, or the empty text when cancelled.
 struct Choice {
