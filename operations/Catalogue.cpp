@@ -94,4 +94,71 @@ ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImage
     return {ComboEntries(modMain::ClassText(imageClass)), true, true};
 }
 
+std::vector<const Action*> Offered(std::optional<int32_t> imageClass)
+{
+    bool valid = imageClass && *imageClass != modMain::kNoImage;
+    std::vector<const Action*> list;
+    for (const auto& text : ListFor(true, imageClass.value_or(modMain::kNoImage), valid ? 1 : 0).entries)
+        list.push_back(FindAction(text));
+    return list;
+}
+
+int32_t BuiltClass(const Action& action)
+{
+    return (action.withBootLoader ? 10 : 20) + (action.flashKind == FlashKind::k1x ? 1 : 2);
+}
+
+namespace {
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+std::size_t Distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+}  // namespace
+
+const Action* FindByName(const std::string& name)
+{
+    if (const auto* a = FindAction(name))
+        return a;
+    for (const auto& a : kActions)
+        if (!a.shortName.empty() && Lower(name) == a.shortName)
+            return &a;
+    return nullptr;
+}
+
+const Action* NearMiss(const std::string& name)
+{
+    const Action* best = nullptr;
+    std::size_t bestDistance = 3;  // farther than two edits is no near miss
+    for (const auto& a : kActions) {
+        for (std::string_view candidate : {a.shortName, a.text}) {
+            if (candidate.empty())
+                continue;
+            std::size_t d = Distance(Lower(name), Lower(candidate));
+            if (d < bestDistance)
+                bestDistance = d, best = &a;
+        }
+    }
+    return best;
+}
+
 }  // namespace stellmark::ops

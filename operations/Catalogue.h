@@ -2,6 +2,7 @@
 // The action catalogue: the sixteen actions in one table and the list offered per image class.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,5 +69,19 @@ struct ListState {
     bool filled = false;  // false: the list stays empty and the shown entry does not change
 };
 ListState ListFor(bool fileChosen, int32_t imageClass, int16_t useOnlyValidImages);
+
+// What the window offers for a file of this class: its list for a valid image, else (an invalid
+// or unknown class) the expert entry alone, as with the check box off.
+std::vector<const Action*> Offered(std::optional<int32_t> imageClass);
+
+// The class a build action makes: 11, 12, 21 or 22.
+int32_t BuiltClass(const Action& action);
+
+// By name as a user types it: a full text exactly, as the window compares; a short name
+// whatever its letter case. Nullptr when neither.
+const Action* FindByName(const std::string& name);
+// The action whose short name or full text lies within two edits of `name` (any letter case),
+// the nearest first found; nullptr when none does.
+const Action* NearMiss(const std::string& name);
 
 }  // namespace stellmark::ops
