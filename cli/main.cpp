@@ -16,12 +16,9 @@
 
 #include "operations/Actions.h"
 #include "operations/CramfsCheck.h"
-#include "core/Layout.h"
 #include "errors/Pending.h"
 #include "errors/Program.h"
 #include "errors/frmPanne.h"
-#include "core/modMain.h"
-#include "files/wsFiles.h"
 
 using namespace stellmark;
 using Json = nlohmann::ordered_json;
@@ -205,61 +202,16 @@ std::optional<int> Parse(int argc, char** argv)
 
 // --- actions by name ------------------------------------------------------------------------
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::size_t Distance(const std::string& a, const std::string& b)
-{
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 std::string Named(const ops::Action& a)
 {
     return a.shortName.empty() ? "\"" + std::string(a.text) + "\""
                                : std::string(a.shortName) + " (" + std::string(a.text) + ")";
 }
 
-// A full text exactly, as the window compares; a short name whatever its letter case.
-const ops::Action* FindByName(const std::string& name)
-{
-    if (const auto* a = ops::FindAction(name))
-        return a;
-    for (const auto& a : ops::kActions)
-        if (!a.shortName.empty() && Lower(name) == a.shortName)
-            return &a;
-    return nullptr;
-}
-
 std::string Suggestion(const std::string& name)
 {
-    const ops::Action* best = nullptr;
-    std::size_t bestDistance = 3;  // farther than two edits is no near miss
-    for (const auto& a : ops::kActions) {
-        for (std::string_view candidate : {a.shortName, a.text}) {
-            if (candidate.empty())
-                continue;
-            std::size_t d = Distance(Lower(name), Lower(std::string(candidate)));
-            if (d < bestDistance)
-                bestDistance = d, best = &a;
-        }
-    }
-    return best ? " Meinten Sie " + Named(*best) + "?" : "";
+    const ops::Action* near = ops::NearMiss(name);
+    return near ? " Meinten Sie " + Named(*near) + "?" : "";
 }
 
 // --- data files -----------------------------------------------------------------------------
@@ -268,19 +220,14 @@ struct DataState {
     bool found = false;
     std::string folder;
     std::vector<std::string> missing;
+    ops::DataFiles files;
 };
 
 DataState LookUpDataFiles()
 {
-    if (options.dataDir)
-        program::OverrideFile(wsFiles::IsSlash(*options.dataDir) + kName);
-    std::string check = modMain::FileCheck();
-    program::OverrideFile("");
-    DataState state{check == "ok", modMain::strDataDir, {}};
-    for (const char* name : modMain::kDataFileNames)
-        if (!state.found && !wsFiles::FileExist(state.folder + name))
-            state.missing.emplace_back(name);
-    return state;
+    // --data-dir, else the program's own folder.
+    auto files = ops::LocateDataFiles({options.dataDir.value_or(program::Dir())});
+    return {files.Found(), files.folder, files.Missing(), files};
 }
 
 void SayDataFilesMissing(const DataState& data)
@@ -293,22 +240,6 @@ void SayDataFilesMissing(const DataState& data)
 }
 
 // --- commands -------------------------------------------------------------------------------
-
-bool IsValidClass(int32_t cls) { return cls != modMain::kNoImage; }
-
-// What the window offers for a file of this class: its list for a valid image, else the
-// expert entry alone.
-std::vector<const ops::Action*> Offered(std::optional<int32_t> cls)
-{
-    std::vector<const ops::Action*> list;
-    if (cls && IsValidClass(*cls)) {
-        for (const auto& text : ops::ComboEntries(modMain::ClassText(*cls)))
-            list.push_back(ops::FindAction(text));
-    } else {
-        list.push_back(ops::FindAction(ops::kExpert));
-    }
-    return list;
-}
 
 Json SizeJson(int64_t size) { return {{"bytes", size}, {"text", ops::SizeText(size)}}; }
 
@@ -340,21 +271,18 @@ int Missing(const std::string& path)
 
 int Info(const std::string& file)
 {
-    if (!wsFiles::FileExist(file))
+    if (!ops::FileExists(file))
         return Missing(file);
     DataState data = LookUpDataFiles();
     std::optional<int32_t> cls;
     if (data.found)
-        cls = modMain::ImageTest(file);
+        cls = ops::Classify(file, data.files);
     int64_t size = ops::FileLength(file);
-    std::optional<ops::CramfsFindings> root;
-    int64_t rootAt = 0;
-    if (cls && IsValidClass(*cls)) {
-        rootAt = layout::RangeFor(layout::Region::Root, *cls).first - 1;
-        root = ops::CheckCramfs(file, rootAt, layout::kRootSize);
-    }
-    std::string classText = cls ? modMain::ClassText(*cls) : "Art unbekannt, die Datendateien fehlen";
-    auto offered = Offered(cls);
+    std::optional<ops::RootArea> root;
+    if (cls)
+        root = ops::CheckRootArea(file, *cls);
+    std::string classText = cls ? ops::ClassText(*cls) : "Art unbekannt, die Datendateien fehlen";
+    auto offered = ops::Offered(cls);
 
     if (options.json) {
         Json j = {{"file", file},
@@ -366,16 +294,16 @@ int Info(const std::string& file)
         for (const auto* a : offered)
             j["actions"].push_back({{"short", a->shortName}, {"text", a->text}});
         if (root)
-            j["root_cramfs"] = FindingsJson(*root);
+            j["root_cramfs"] = FindingsJson(root->findings);
         std::cout << j.dump(2) << "\n";
     } else {
         std::cout << classText << "\n" << ops::SizeText(size) << "\n";
         for (const auto* a : offered)
             std::cout << ActionLine(*a);
         if (root) {
-            std::cout << "Root-Bereich " << modMain::GetHexValue(static_cast<int32_t>(rootAt)) << " bis "
-                      << modMain::GetHexValue(static_cast<int32_t>(rootAt + layout::kRootSize - 1)) << ":\n";
-            for (const auto& line : root->Lines())
+            std::cout << "Root-Bereich " << ops::HexText(static_cast<int32_t>(root->start)) << " bis "
+                      << ops::HexText(static_cast<int32_t>(root->start + root->size - 1)) << ":\n";
+            for (const auto& line : root->findings.Lines())
                 std::cout << "  " << line << "\n";
         }
     }
@@ -388,17 +316,15 @@ int Info(const std::string& file)
 
 int Cramfs(const std::string& file)
 {
-    if (!wsFiles::FileExist(file))
+    if (!ops::FileExists(file))
         return Missing(file);
-    // Measured in 64 bits: a file of 2 GiB or more is simply too large, not a failure.
-    int64_t size = ops::FileLength(file);
-    bool fits = ops::CramfsFits(size);
-    // Only what can stand in the root area is read; a larger file is too large anyway.
-    auto findings = ops::CheckCramfs(file, 0, std::min<int64_t>(size, layout::kRootSize));
+    auto checked = ops::CheckCramfsFile(file);
+    int64_t size = checked.size;
+    const auto& findings = checked.findings;
     if (options.json) {
         Json j = {{"file", file},
                   {"size", SizeJson(size)},
-                  {"fits", fits},
+                  {"fits", checked.fits},
                   {"verdict", ops::CramfsVerdict(size)},
                   {"cramfs", FindingsJson(findings)}};
         std::cout << j.dump(2) << "\n";
@@ -407,18 +333,12 @@ int Cramfs(const std::string& file)
         for (const auto& line : findings.Lines())
             std::cout << line << "\n";
     }
-    return fits && findings.Sound() ? kOk : kRefused;
-}
-
-// The class a build action makes: 11, 12, 21 or 22.
-int32_t BuiltClass(const ops::Action& a)
-{
-    return (a.withBootLoader ? 10 : 20) + (a.flashKind == layout::FlashKind::k1x ? 1 : 2);
+    return checked.Sound() ? kOk : kRefused;
 }
 
 int Run(const std::string& actionName, const std::string& source, const std::string& output)
 {
-    const ops::Action* action = FindByName(actionName);
+    const ops::Action* action = ops::FindByName(actionName);
     if (!action)
         return Usage("unbekannte Aktion \"" + actionName + "\"." + Suggestion(actionName), "run");
     bool expert = action->does == ops::Action::Does::Expert;
@@ -426,7 +346,7 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         return Usage("--start und --end gelten nur für bereich", "run");
     if (output.empty())
         return Usage("AUSGABE ist leer", "run");
-    if (!wsFiles::FileExist(source))
+    if (!ops::FileExists(source))
         return Missing(source);
     // What the window answers for every file, offered or not.
     if (action->does == ops::Action::Does::NotAvailable) {
@@ -437,8 +357,8 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     DataState data = LookUpDataFiles();
     std::optional<int32_t> cls;
     if (data.found)
-        cls = modMain::ImageTest(source);
-    auto offered = Offered(cls);
+        cls = ops::Classify(source, data.files);
+    auto offered = ops::Offered(cls);
     if (std::find(offered.begin(), offered.end(), action) == offered.end()) {
         if (!data.found) {
             SayDataFilesMissing(data);
@@ -448,19 +368,19 @@ int Run(const std::string& actionName, const std::string& source, const std::str
         std::string list;
         for (const auto* a : offered)
             list += std::string(list.empty() ? "" : ", ") + std::string(a->shortName);
-        Say(Named(*action) + " ist für " + Quoted(source) + " (" + modMain::ClassText(*cls) +
+        Say(Named(*action) + " ist für " + Quoted(source) + " (" + ops::ClassText(*cls) +
             ") nicht möglich.\nMöglich: " + list);
         return kRefused;
     }
 
-    ops::Request request{std::string(action->text), source, {}, cls.value_or(modMain::kNoImage)};
+    ops::Request request{std::string(action->text), source, {}, cls.value_or(0), data.files};
     if (expert) {
         // Measured now, as the window measures it when the expert entry is shown; the range
         // is never shifted.
-        request.expert.imageSize = modMain::GetImageSize(source);
+        request.expert.imageSize = ops::ImageSize(source);
         request.expert.start = options.start.value_or("0");
-        request.expert.end = options.end.value_or(modMain::GetHexValue(request.expert.imageSize));
-        request.imageClass = modMain::kNoImage;
+        request.expert.end = options.end.value_or(ops::HexText(request.expert.imageSize));
+        request.imageClass = 0;  // the range is never shifted
     }
 
     Proc p("[stellmark-cli] run");
@@ -486,12 +406,12 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     std::string summary = "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output));
     int code = kOk;
     if (action->does == ops::Action::Does::Build) {
-        int32_t built = modMain::ImageTest(output);
-        summary += ", " + modMain::ClassText(built);
-        if (built != BuiltClass(*action)) {
-            Say("Warnung: " + Quoted(output) + " ist kein \"" + modMain::ClassText(BuiltClass(*action)) +
-                "\", sondern \"" + modMain::ClassText(built) + "\". Die Datendateien in " +
-                Quoted(data.folder) + " sind vertauscht oder falsch.");
+        int32_t built = ops::Classify(output, data.files);
+        summary += ", " + ops::ClassText(built);
+        if (built != ops::BuiltClass(*action)) {
+            Say("Warnung: " + Quoted(output) + " ist kein \"" + ops::ClassText(ops::BuiltClass(*action)) +
+                "\", sondern \"" + ops::ClassText(built) + "\". Die Datendateien in " + Quoted(data.folder) +
+                " sind vertauscht oder falsch.");
             code = kWrongClass;
         }
     }
