@@ -5,7 +5,7 @@
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
 #include "platform/QtServices.h"
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
 #include "errors/Protocol.h"
 #include "platform/Translations.h"
 #include "window/frmMain.h"

@@ -1,4 +1,4 @@
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 
 #include "platform/DesignFonts.h"
 #include "errors/Protocol.h"
-#include "errors/ui/ProtocolButtons.h"
+#include "window/errordialog/ProtocolButtons.h"
 #include "platform/Services.h"
 #include "ui_ErrorDialog.h"
 
