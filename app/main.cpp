@@ -25,8 +25,8 @@ int main(int argc, char** argv)
     // Every failure is logged to the .EPT file before the dialog asks how to go on.
     stellmark::ErrorDialog errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
-    stellmark::frmPanne::Instance().SetPresenter(&errorDialog);
-    stellmark::frmPanne::Instance().SetProtocolWriter(stellmark::AppendProtocolLog);
+    stellmark::frmPanne::Instance().Replace(
+        {.presenter = &errorDialog, .protocolWriter = stellmark::AppendProtocolLog});
 
     stellmark::platform::FileInstanceLock lock;
     stellmark::frmMain w(&lock);

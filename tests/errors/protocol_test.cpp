@@ -22,25 +22,20 @@ protected:
     void SetUp() override
     {
         test::ResetPanne();
-        previousClock_ = Panne().SetClock([] {
-            std::tm t{};
-            t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
-            return t;
-        });
         previousOs_ = SetOsVersionSource([] {
             return OsVersion{"Linux", 6, 1, 0x10005, "Debian 12\0junk"s};
         });
-        previousWriter_ = Panne().SetProtocolWriter(nullptr);
     }
-    void TearDown() override
-    {
-        Panne().SetClock(previousClock_);
-        SetOsVersionSource(previousOs_);
-        Panne().SetProtocolWriter(previousWriter_);
-    }
-    std::function<std::tm()> previousClock_;
+    void TearDown() override { SetOsVersionSource(previousOs_); }
     std::function<OsVersion()> previousOs_;
-    std::function<void(frmPanne&)> previousWriter_;
+    test::ScopedFailureServices services_{[](FailureServices& s) {
+        s.clock = [] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
+            return t;
+        };
+        s.protocolWriter = nullptr;
+    }};
     static frmPanne& Panne() { return frmPanne::Instance(); }
     test::TempDir dir_;
     test::ScopedProgramFile program_{dir_.Path()};
@@ -106,8 +101,9 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         test::WriteFile(log, earlier);
         int writes = 0;
         bool written = true;
-        Panne().SetProtocolWriter([&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); });
-        test::Finally noWriter([] { Panne().SetProtocolWriter(nullptr); });
+        test::ScopedFailureServices writer([&](FailureServices& s) {
+            s.protocolWriter = [&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); };
+        });
         test::ScriptedPresenter chooser({kNext});
         {
             test::ScopedFileSizeLimit full(earlier.size() + room - 1);

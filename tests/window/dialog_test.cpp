@@ -47,29 +47,21 @@ struct WhileShown {
 // program file is "Stellmark".
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::ResetPanne();
-        previousClock_ = frmPanne::Instance().SetClock([] {
-            std::tm t{};
-            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
-            return t;
-        });
-        previousPresenter_ = frmPanne::Instance().SetPresenter(&dialog_);
-    }
-    void TearDown() override
-    {
-        frmPanne::Instance().SetClock(previousClock_);
-        frmPanne::Instance().SetPresenter(previousPresenter_);
-    }
+    void SetUp() override { test::ResetPanne(); }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
     test::ScopedProgramFile program_{dir_.Path()};
     test::FakeServices services_;
     ErrorDialog dialog_{[this]() -> platform::Services& { return services_; }};
-    std::function<std::tm()> previousClock_;
-    ErrorPresenter* previousPresenter_ = nullptr;
+    test::ScopedFailureServices installed_{[this](FailureServices& s) {
+        s.presenter = &dialog_;
+        s.clock = [] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
+            return t;
+        };
+    }};
 };
 
 }  // namespace
@@ -217,13 +209,12 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 TEST(DialogInstall, AGoneDialogIsNoLongerThePresenter)
 {
     test::FakeServices services;
-    ErrorPresenter* previous = nullptr;
-    test::Finally restore([&] { frmPanne::Instance().SetPresenter(previous); });
+    test::ScopedFailureServices restore([](FailureServices&) {});
     {
         ErrorDialog dialog([&]() -> platform::Services& { return services; });
-        previous = frmPanne::Instance().SetPresenter(&dialog);
+        frmPanne::Instance().Replace({.presenter = &dialog});
     }
-    EXPECT_EQ(frmPanne::Instance().SetPresenter(nullptr), nullptr);
+    EXPECT_EQ(frmPanne::Instance().Services().presenter, nullptr);
 }
 
 TEST_F(DialogTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)

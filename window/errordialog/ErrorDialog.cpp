@@ -76,9 +76,11 @@ ErrorDialog::~ErrorDialog()
 {
     // A failure after the window is gone must not reach it.
     auto& panne = frmPanne::Instance();
-    ErrorPresenter* current = panne.SetPresenter(nullptr);
-    if (current != this)
-        panne.SetPresenter(current);
+    if (panne.Services().presenter == this) {
+        FailureServices services = panne.Services();
+        services.presenter = nullptr;
+        panne.Replace(std::move(services));
+    }
 }
 
 int ErrorDialog::Px(int twips) const { return qRound(twips * dpi_ / 1440.0); }
