@@ -5,7 +5,7 @@
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
 #include "platform/QtServices.h"
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
 #include "errors/Protocol.h"
 #include "platform/Translations.h"
 #include "window/frmMain.h"
@@ -25,8 +25,8 @@ int main(int argc, char** argv)
     // Every failure is logged to the .EPT file before the dialog asks how to go on.
     stellmark::ErrorDialog errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
-    stellmark::frmPanne::Instance().SetPresenter(&errorDialog);
-    stellmark::frmPanne::Instance().SetProtocolWriter(stellmark::AppendProtocolLog);
+    stellmark::frmPanne::Instance().Replace(
+        {.presenter = &errorDialog, .protocolWriter = stellmark::AppendProtocolLog});
 
     stellmark::platform::FileInstanceLock lock;
     stellmark::frmMain w(&lock);
