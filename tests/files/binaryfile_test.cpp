@@ -70,8 +70,11 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
     {
         TempOutput dropped;
         dropped.Create(dir / "new");
-        EXPECT_EQ(dropped.TempPath().substr(dir.Path().size() + 1).size(), 17u);  // .stellmark-XXXXXX
-        EXPECT_EQ(dir.Entries().size(), 2u);
+        // Unnamed where the file system offers it, else .stellmark-XXXXXX beside the output.
+        if (dropped.Unnamed())
+            EXPECT_EQ(dir.Entries().size(), 1u);
+        else
+            EXPECT_EQ(dropped.TempPath().substr(dir.Path().size() + 1).size(), 17u);
     }
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"new"});
     // Kinds that are never replaced, whatever a caller checked before.
