@@ -11,6 +11,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <utility>
 
@@ -237,6 +238,7 @@ std::vector<std::string> XattrNames(const std::string& path)
         if (!name.empty())
             names.push_back(name);
     }
+    std::sort(names.begin(), names.end());  // the same order on every file system, for the notes
     return names;
 }
 
@@ -327,8 +329,12 @@ void TempOutput::TakeOverMetadata()
             notes_.push_back(who + " hatte die Gruppe " + GroupName(st.st_gid) + " und hat jetzt " +
                              GroupName(::getegid()) + ".");
     }
-    if (::fchmod(fd, mode) != 0)
-        ThrowErrno(errno, destination_, Access::Write);
+    // A file system without permission bits (FAT over FUSE) has none to keep.
+    auto setMode = [&](mode_t bits) {
+        if (::fchmod(fd, bits) != 0 && errno != ENOSYS && errno != EOPNOTSUPP)
+            ThrowErrno(errno, destination_, Access::Write);
+    };
+    setMode(mode);
 
     // Extended attributes, the access ACL among them, as far as this file system and this process
     // may set them. An ACL that cannot be kept must not leave wider access behind: its mask
@@ -347,8 +353,7 @@ void TempOutput::TakeOverMetadata()
             mode_t narrowed =
                 group < 0 ? mode & ~static_cast<mode_t>(S_IRWXG)
                           : (mode & ~static_cast<mode_t>(S_IRWXG)) | (mode & static_cast<mode_t>(group << 3));
-            if (::fchmod(fd, narrowed) != 0)
-                ThrowErrno(errno, destination_, Access::Write);
+            setMode(narrowed);
         }
     }
     if (!lost.empty())

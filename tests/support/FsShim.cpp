@@ -91,8 +91,8 @@ int renameat2(int olddirfd, const char* oldpath, int newdirfd, const char* newpa
         errno = EINVAL;
         return -1;
     }
-    return Next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(olddirfd, oldpath, newdirfd,
-                                                                                  newpath, flags);
+    return Next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(olddirfd, oldpath,
+                                                                                    newdirfd, newpath, flags);
 }
 
 int link(const char* from, const char* to)
@@ -119,7 +119,8 @@ int fsetxattr(int fd, const char* name, const void* value, size_t size, int flag
         errno = ENOTSUP;
         return -1;
     }
-    return Next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr")(fd, name, value, size, flags);
+    return Next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr")(fd, name, value, size,
+                                                                                  flags);
 }
 
 ssize_t read(int fd, void* buffer, size_t n)
