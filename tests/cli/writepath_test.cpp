@@ -85,6 +85,13 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind)
         EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
         EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "small"}).out, c.old ? "new.img\n" : "");
     }
+    // A file-size limit (ulimit -f) is a failed write, not a death by SIGXFSZ.
+    auto args = Args({"run", "2x mit Bootloader erzeugen", images[11], Out("limited.img")});
+    args.insert(args.begin(), {"/usr/bin/prlimit", "--fsize=65536"});
+    auto r = test::RunProcess(args, dir.Path());
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("Datei zu groß (Fehler 61)"), std::string::npos) << r.err;
+    EXPECT_TRUE(Leftovers(dir.Path()).empty() && !test::Exists(Out("limited.img")));
 }
 
 TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed)
