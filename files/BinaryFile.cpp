@@ -427,15 +427,18 @@ bool TempOutput::NameReserved()
         }
         reservation_ = target_;
     }
-    // The name is ours now: a plain rename replaces our own empty file in one step.
+    // The name is ours now: a plain rename replaces our own empty file in one step. The
+    // reservation leaves the register first: a signal that reaches another thread in between
+    // may leave the empty file, but never removes the finished output.
     pending::Hold hold;
-    int e = ::rename(temp_.c_str(), target_.c_str()) == 0 ? 0 : errno;
-    if (e != 0)
-        ::unlink(reservation_.c_str());
     pending::Remove(reservation_);
-    reservation_.clear();
-    if (e != 0)
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        int e = errno;
+        ::unlink(reservation_.c_str());
+        reservation_.clear();
         ThrowErrno(e, destination_, Access::Write);
+    }
+    reservation_.clear();
     return true;
 }
 
