@@ -403,6 +403,8 @@ int Run(const std::string& actionName, const std::string& source, const std::str
     case ops::Outcome::Failed: Say(Quoted(output) + " wurde nicht geschrieben."); return kFailed;
     }
 
+    for (const auto& note : outcome.notes)
+        Say(note);
     std::string summary = "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output));
     int code = kOk;
     if (action->does == ops::Action::Does::Build) {
