@@ -18,7 +18,7 @@ const std::vector<OptionSpec> kOptions = {
     {.name = "aktionen"},
     {.name = "force", .shortName = 'f', .help = "eine vorhandene AUSGABE ersetzen"},
     {.name = "quiet", .shortName = 'q', .help = "keine Zeile über das Geschriebene"},
-    {.name = "start", .value = "X", .help = "Beginn für „bereich“ (dezimal oder 0x...), Vorgabe 0"},
+    {.name = "start", .value = "X", .help = "Beginn für „bereich“ (dezimal oder 0x..., 64 Bit), Vorgabe 0"},
     {.name = "end", .value = "Y", .help = "Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße"},
     {.name = "json", .help = "ein JSON-Objekt statt Textzeilen"},
 };
@@ -47,7 +47,8 @@ const std::vector<Command> kCommands = {
                     "für jede Datei „bereich“.\n",
      .optionColumn = 18,
      .moreHelp = RunActions,
-     .handler = Run},
+     .handler = Run,
+     .writesFile = true},
     {.name = "cramfs",
      .operands = {{"DATEI"}},
      .options = {"json"},

@@ -42,6 +42,7 @@ struct Command {
     std::size_t optionColumn = 0;           // where the help's option texts start
     std::string (*moreHelp)() = nullptr;    // what follows the options in the help
     int (*handler)(const Call&) = nullptr;
+    bool writesFile = false;  // its success means a file was written (exit 5 if stdout then fails)
 };
 
 extern const std::vector<Command> kCommands;

@@ -22,9 +22,9 @@ Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string&
     if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
         return {Outcome::Exists, {}};
     // No deletion beforehand: an old file stays whole until the new one takes its name.
-    auto result =
-        modMain::CopyFile(source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
-                          {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite});
+    auto result = modMain::CopyFile(
+        source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
+        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite, plan.wide});
     switch (result) {
     case modMain::CopyResult::Written: return {Outcome::Written, {}};
     case modMain::CopyResult::NameTaken: return {Outcome::Exists, {}};
