@@ -101,8 +101,8 @@ std::string GetHexValue(int32_t Value)
     return std::string("0x00000000").substr(0, 10 - hex.size()) + hex;
 }
 
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
-                    int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int64_t lngStart,
+                    int64_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
                     const std::string& LastFile, const CopyOptions& options)
 {
     Proc p("[modMain] Public Function CopyFile(strSource As String,strDestination As "
@@ -142,12 +142,13 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
         p.Step([&] { end = source.Length(); });
         if ((lngEnd != 1 || options.endRule == EndRule::Exact) && lngEnd < end)
             end = lngEnd;
-        int32_t count = 0;
+        int64_t count = 0;
         p.Step([&] {
             int64_t n = end - lngStart + 1;
-            if (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min())
+            if (!options.wide &&
+                (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min()))
                 throw Failure(err::Overflow);
-            count = static_cast<int32_t>(n);
+            count = n;
         });
         if (count > 0)
             p.Step([&] { writer.Append(Piece::Range(source, int64_t{lngStart} - 1, count)); });

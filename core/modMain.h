@@ -39,6 +39,7 @@ struct CopyOptions {
     // Where given, gets what the user should know about a replaced output (one German line
     // each: what of the old file was not kept, links it had, an owner that changed).
     std::vector<std::string>* notes = nullptr;
+    bool wide = false;  // a range of more than 32 bits is copied, not an overflow (command line)
 };
 enum class CopyResult {
     Written,
@@ -46,8 +47,8 @@ enum class CopyResult {
     Skipped,    // the user went past a failed step: the output was not written either
     NameTaken,  // Overwrite::Refuse and the name was taken when the result was to get it
 };
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart = 1,
-                    int32_t lngEnd = 1, const std::string& PrevFile = "", const std::string& PrevFile1 = "",
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int64_t lngStart = 1,
+                    int64_t lngEnd = 1, const std::string& PrevFile = "", const std::string& PrevFile1 = "",
                     const std::string& LastFile = "", const CopyOptions& options = {});
 
 }  // namespace stellmark::modMain

@@ -25,7 +25,7 @@ Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string&
     std::vector<std::string> notes;
     auto result = modMain::CopyFile(
         source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
-        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite, &notes});
+        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite, &notes, plan.wide});
     switch (result) {
     case modMain::CopyResult::Written: return {Outcome::Written, {}, std::move(notes)};
     case modMain::CopyResult::NameTaken: return {Outcome::Exists, {}};

@@ -2,6 +2,7 @@
 // class, its answers and exit codes, the summary, the JSON and the CramFS check.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 #include "generated/StellmarkVersion.h"
+#include "cli/Table.h"
+#include "cli/Commands.h"
 #include "tests/cli/CliTest.h"
 
 using namespace stellmark;
@@ -102,6 +105,9 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {.args = {"cramfs", "-h"}, .code = 0, .out = "Aufruf: stellmark-cli cramfs"},
         {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
         {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
+        {.args = {"--version"},
+         .code = 0,
+         .out = "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
         {.args = {"info", I, "--frob"},
          .code = 2,
          .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
@@ -162,6 +168,15 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         EXPECT_TRUE(r.err.ends_with(c.err)) << call << "\n" << r.err;
         EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
     }
+    // Every help ends with where to report bugs; the demo writer answers options too.
+    for (std::string command : {"", "info", "run", "cramfs"}) {
+        auto r = test::RunProcess({STELLMARK_CLI, command, "--help"});
+        EXPECT_TRUE(r.out.ends_with("\nFehler melden: <https://github.com/stellmark/stellmark/issues>\n"))
+            << r.out;
+    }
+    auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
+    EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
+                !test::Exists(dir / "--help"));
     EXPECT_TRUE(test::ReadFile(dir / "out/b") == test::ReadFile(images[21]).substr(0, 0x20000));
     EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d") || test::Exists(dir / "out/n"));
 }
@@ -267,6 +282,53 @@ TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten)
     }
     EXPECT_EQ(test::RunProcess({"/bin/sh", "-c", "\"$0\" --help >/dev/full; echo $?", STELLMARK_CLI}).out,
               "3\n");
+    // An output written in full, only the summary lost: its own exit code.
+    r = test::RunProcess({"/bin/sh", "-c", "\"$0\" run bereich \"$1\" \"$2\" >/dev/full; echo $?",
+                          STELLMARK_CLI, images[0], Out("full")});
+    EXPECT_EQ(r.out, "5\n");
+    EXPECT_TRUE(test::ReadFile(Out("full")) == test::ReadFile(images[0]));
+
+    // What stands where a file is wanted is named; positions past 32 bits on a file of 5 GiB; names
+    // that are no UTF-8 stay readable in JSON.
+    ::mkfifo((dir / "fifo").c_str(), 0644);
+    ::mkdir((dir / "odd").c_str(), 0755);
+    ::mkdir((dir / "odd/1zu2.dat").c_str(), 0755);
+    test::WriteFile(dir / "5g", "");
+    ASSERT_EQ(::truncate((dir / "5g").c_str(), 0x140000000LL), 0);
+    const std::string latin1 = "M\xFCll";
+    ::mkdir((dir / latin1).c_str(), 0755);
+    test::WriteFile(dir / (latin1 + "/a.img"), test::ReadFile(images[22]));
+    for (const char* name : {"1zu2.dat", "2zu1.dat", "boot.dat"})
+        test::WriteFile(dir / (latin1 + "/" + name), test::ReadFile(dir / ("data/" + std::string(name))));
+    struct Case {
+        std::vector<std::string> args;
+        std::string dataDir, codeAndErr, out = "";
+    };
+    const std::vector<Case> cases = {
+        {{"info", dir / "img"}, "data", "3stellmark-cli: '" + dir / "img" + "' ist ein Ordner.\n"},
+        {{"run", "bereich", "fifo", Out("f")},
+         "data",
+         "3stellmark-cli: 'fifo' ist keine normale Datei (eine benannte Pipe (FIFO)).\n"},
+        {{"info", images[22]},
+         "odd",
+         "1stellmark-cli: im Ordner '" + dir / "odd/" + "' fehlen die Datendateien 2zu1.dat, boot.dat.\n'" +
+             dir /
+                 "odd/1zu2.dat' ist ein Ordner.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem "
+                 "sie liegen.\n"},
+        {{"run", "bereich", "5g", Out("tail"), "--start", "0x13FFFFFF0"}, "data", "0", "geschrieben: '"},
+        {{"run", "bereich", "5g", Out("over"), "--end", "0x140000001"},
+         "data",
+         "1stellmark-cli: Die angegebene"},
+        {{"info", "--json", latin1 + "/a.img"}, latin1, "0", "{\n  \"file\": \"M\xEF\xBF\xBDll/a.img\""},
+    };
+    for (const auto& c : cases) {
+        r = Cmd(c.args, c.dataDir);
+        EXPECT_TRUE((std::to_string(r.exitCode) + r.err).starts_with(c.codeAndErr)) << c.args[1] << "\n"
+                                                                                    << r.err;
+        EXPECT_TRUE(r.out.starts_with(c.out)) << r.out;
+    }
+    EXPECT_EQ(test::ReadFile(Out("tail")), std::string(16, '\0'));
+    EXPECT_FALSE(test::Exists(Out("over")));
 }
 
 TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
@@ -411,32 +473,64 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema)
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
 }
 
-TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName)
+TEST_F(Cli, TheManualPageAndTheCompletionFollowTheCommandTable)
 {
     const std::string page = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.1",
                       completion = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.bash";
     // The page sets without a warning (that it is installed and shows is the install check's),
-    // and its table of actions is the tool's own list, short name and full text.
+    // names every command and option of the table, and its table of actions is the tool's own list.
     EXPECT_EQ(test::RunProcess({"/usr/bin/groff", "-k", "-man", "-Tutf8", "-ww", "-z", page}).err, "");
+    const std::string text = test::ReadFile(page);
+    auto roff = [](std::string_view name) {
+        std::string escaped;
+        for (char c : name)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        return escaped;
+    };
+    for (const auto& c : cli::kCommands)
+        EXPECT_NE(text.find(".BI " + roff(c.name) + " \""), std::string::npos) << c.name;
+    for (const auto& o : cli::kOptions)
+        EXPECT_NE(text.find((o.shortName ? std::string("\\-") + o.shortName + " \", \" " : std::string()) +
+                            "\\-\\-" + roff(o.name)),
+                  std::string::npos)
+            << o.name;
     const std::string actions = test::RunProcess({STELLMARK_CLI, "--aktionen"}).out;
     EXPECT_EQ(std::count(actions.begin(), actions.end(), '\n'), 10) << actions;
-    EXPECT_NE(test::ReadFile(page).find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
-    // words: the command line typed so far, the last word being completed
+    EXPECT_NE(text.find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
+
+    // The completion script is the one the table makes; a changed table leaves the new one here.
+    if (test::ReadFile(completion) != cli::CompletionScript()) {
+        test::WriteFile("stellmark-cli.bash", cli::CompletionScript());
+        ADD_FAILURE() << "the completion differs from the table; the one it makes is in "
+                      << std::filesystem::current_path() / "stellmark-cli.bash";
+    }
+    test::WriteFile(dir / "mit leer.img", "");
+    // words: the command line typed so far, the last word being completed; want: the answers
+    // joined by "|"
     struct Case {
         std::string words, want;
     };
     const std::vector<Case> cases = {
-        {.words = "CLI ''", .want = "info run cramfs"},
+        {.words = "CLI ''", .want = "info|run|cramfs"},
         {.words = "CLI --data-dir /tmp r", .want = "run"},
-        {.words = "CLI run 1x-", .want = "1x-ohne 1x-mit 1x-block"},
-        {.words = "CLI -f run --start 0 b", .want = "bootloader bereich"},
+        {.words = "CLI run 1x-", .want = "1x-ohne|1x-mit|1x-block"},
+        {.words = "CLI -f run --start 0 b", .want = "bootloader|bereich"},
         {.words = "CLI --da", .want = "--data-dir"},
         {.words = "CLI info --j", .want = "--json"},
+        {.words = "CLI run --j", .want = ""},
+        {.words = "CLI info --s", .want = ""},
+        {.words = "CLI info mit", .want = "mit leer.img"},
+        {.words = "CLI run bereich mit", .want = "mit leer.img"},
+        {.words = "CLI --data-dir=no", .want = "--data-dir=none"},
+        {.words = "CLI --data-dir = none info mi", .want = "mit leer.img"},
+        {.words = "CLI --data-dir = no", .want = "none"},
+        {.words = "CLI -- run b", .want = "bootloader|bereich"},
     };
     for (const auto& c : cases) {
         std::string script = "CLI=" + std::string(STELLMARK_CLI) + "; source \"$0\"; COMP_WORDS=(" + c.words +
                              "); COMP_WORDS[0]=$CLI; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _stellmark_cli; "
-                             "echo \"${COMPREPLY[*]}\"";
-        EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}).out, c.want + "\n") << c.words;
+                             "IFS='|'; echo \"${COMPREPLY[*]}\"";
+        EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}, dir.Path()).out, c.want + "\n")
+            << c.words;
     }
 }
