@@ -7,7 +7,7 @@
 #include "files/BinaryFile.h"
 #include "core/Layout.h"
 #include "errors/Proc.h"
-#include "errors/Program.h"
+#include "errors/Places.h"
 #include "files/wsFiles.h"
 
 namespace stellmark::modMain {
@@ -23,7 +23,19 @@ std::string FileCheck()
     std::string result;
     return p.Run(result, [&] {
         std::string dir;
-        p.Step([&] { dir = wsFiles::IsSlash(program::Dir()); });
+        p.Step([&] {
+            // The first candidate folder that holds all three; else the first names what is missing.
+            const auto candidates = places::DataCandidates();
+            dir = wsFiles::IsSlash(candidates.front());
+            for (const auto& folder : candidates) {
+                const std::string d = wsFiles::IsSlash(folder);
+                if (wsFiles::FileExist(d + kDataFileNames[0]) && wsFiles::FileExist(d + kDataFileNames[1]) &&
+                    wsFiles::FileExist(d + kDataFileNames[2])) {
+                    dir = d;
+                    break;
+                }
+            }
+        });
         strDataDir = dir;
         std::string missing;
         for (const char* name : kDataFileNames) {

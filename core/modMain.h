@@ -15,8 +15,9 @@ extern std::string strFileBoot;
 // The folder FileCheck looked in last, ending in "/"; empty before the first check.
 extern std::string strDataDir;
 
-// "ok" when 1zu2.dat, 2zu1.dat and boot.dat lie beside the program; else the list of the
-// missing ones and a closing line.
+// "ok" when 1zu2.dat, 2zu1.dat and boot.dat lie together in one of the data-file folders
+// (errors/Places.h: beside a portable program); else the list of the ones missing from the first
+// folder and a closing line.
 std::string FileCheck();
 
 // The three data files' names, in the order FileCheck looks for them.

@@ -212,7 +212,7 @@ void TempOutput::TakeOverMetadata()
     // loses its set-id bits rather than lend them to us.
     if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
         mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
-        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     }
     if (::fchmod(fd, mode) != 0)
         ThrowErrno(errno, destination_, Access::Write);

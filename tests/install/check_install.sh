@@ -33,4 +33,7 @@ err=$(./stellmark-cli info "$tmp/any.bin" 2>&1 >/dev/null) && fail "info ohne Da
 cmp "$tmp/part" <(tail -c +11 "$tmp/any.bin" | head -c 22) || fail "Expertenaktion falsch"
 if ./stellmark-cli run "1x extrahieren" "$tmp/any.bin" "$tmp/x" 2>/dev/null; then fail "ohne Datendateien nicht abgelehnt"; fi
 [ ! -e "$tmp/x" ] || fail "Ausgabe trotz Ablehnung"
+# The file type claims the four image classes and no other .img file.
+"$build/bin/stellmark-demo" "$tmp/img" >/dev/null
+check_file_type "$tmp/share" "$tmp/img"
 echo "Installation in Ordnung"
