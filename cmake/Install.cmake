@@ -103,7 +103,7 @@ install(FILES ${stellmark_staged}/stellmark.1.gz ${stellmark_staged}/stellmark-c
 install(FILES ${stellmark_packaging}/stellmark-cli.bash DESTINATION ${stellmark_share}/bash-completion/completions
         RENAME stellmark-cli COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${stellmark_packaging}/copyright ${stellmark_staged}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT system EXCLUDE_FROM_ALL)
+        DESTINATION ${stellmark_share}/doc/stellmark COMPONENT system EXCLUDE_FROM_ALL)
 
 # --- packages -----------------------------------------------------------------------------------
 # `cpack` builds both from this build: stellmark-VERSION-linux-x86_64.tar.gz, the portable folder
@@ -131,15 +131,16 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/stellmark/stellmark)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # German dialogs of Qt itself come from the translations package.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "classify, build and take apart D-Box2 flash images")
+# CPack puts the summary in front and indents the lines; an empty line separates paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "classify, build and take apart D-Box2 flash images
- Stellmark edits Linux flash images based on 1.6 for the D-Box2. It tells
- what an image is (1x or 2x, with or without boot loader), builds new images
- by exchanging the flash-kind block or adding or dropping the boot loader,
- cuts parts out of an image and checks a CramFS file against the size of
- the root area.
- .
- The package holds the window program stellmark and the command-line tool
- stellmark-cli; both speak German. The three data files (boot loader and
- the two flash-kind blocks) are not included: the user brings them.")
+    "Stellmark edits Linux flash images based on 1.6 for the D-Box2. It tells
+what an image is (1x or 2x, with or without boot loader), builds new images
+by exchanging the flash-kind block or adding or dropping the boot loader,
+cuts parts out of an image and checks a CramFS file against the size of
+the root area.
+
+The package holds the window program stellmark and the command-line tool
+stellmark-cli; both speak German. The three data files (boot loader and
+the two flash-kind blocks) are not included: the user brings them.")
 include(CPack)

@@ -85,10 +85,7 @@ std::vector<std::string> DataCandidates(const std::string& dataDir)
     return Current().data;
 }
 
-std::string DataHome(const std::string& dataDir)
-{
-    return DataCandidates(dataDir).back();
-}
+std::string DataHome(const std::string& dataDir) { return DataCandidates(dataDir).back(); }
 
 bool MakeFolder(const std::string& dir)
 {

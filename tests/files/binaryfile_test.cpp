@@ -14,10 +14,10 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
     for (const auto& row : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
-                                                                               {dir / "no/folder/x", 76},
-                                                                               {dir.Path(), 75},
-                                                                               {"", 52},
-                                                                               {dir / "file/x", 76}}) {
+                                                                    {dir / "no/folder/x", 76},
+                                                                    {dir.Path(), 75},
+                                                                    {"", 52},
+                                                                    {dir / "file/x", 76}}) {
         const std::string& path = row.first;
         const int number = row.second;
         BinaryFile f;

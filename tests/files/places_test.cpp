@@ -16,8 +16,9 @@ namespace {
 TEST(Places, FormFollowsTheLayoutAndXdgFolders)
 {
     test::TempDir t;
-    for (const char* dir : {"/build", "/build/bin", "/usr", "/usr/bin", "/usr/share", "/usr/share/stellmark",
-                            "/flat", "/flat/bin", "/flat/share", "/flat/share/stellmark", "/bare", "/bare/bin"})
+    for (const char* dir :
+         {"/build", "/build/bin", "/usr", "/usr/bin", "/usr/share", "/usr/share/stellmark", "/flat",
+          "/flat/bin", "/flat/share", "/flat/share/stellmark", "/bare", "/bare/bin"})
         ::mkdir((t.Path() + dir).c_str(), 0755);
     test::WriteFile(t / "build/bin/liesmich.txt", "");  // the portable folder's mark
     test::WriteFile(t / "flat/bin/liesmich.txt", "");
@@ -32,14 +33,34 @@ TEST(Places, FormFollowsTheLayoutAndXdgFolders)
     };
     const std::string h = "/home/u";
     const std::vector<Case> cases = {
-        {"build folder", t / "build/bin", {{"HOME", h}}, Form::Portable, t / "build/bin", t / "build/bin",
+        {"build folder",
+         t / "build/bin",
+         {{"HOME", h}},
+         Form::Portable,
+         t / "build/bin",
+         t / "build/bin",
          {t / "build/bin"}},
-        {"marked folder in a prefix", t / "flat/bin/", {{"HOME", h}}, Form::Portable, t / "flat/bin",
-         t / "flat/bin", {t / "flat/bin"}},
-        {"bin without our shared folder", t / "bare/bin", {{"HOME", h}}, Form::Portable, t / "bare/bin",
-         t / "bare/bin", {t / "bare/bin"}},
-        {"installed, XDG defaults", usr, {{"HOME", h}}, Form::Installed, h + "/.config/stellmark",
-         h + "/.local/state/stellmark", {usr, h + "/.local/share/stellmark"}},
+        {"marked folder in a prefix",
+         t / "flat/bin/",
+         {{"HOME", h}},
+         Form::Portable,
+         t / "flat/bin",
+         t / "flat/bin",
+         {t / "flat/bin"}},
+        {"bin without our shared folder",
+         t / "bare/bin",
+         {{"HOME", h}},
+         Form::Portable,
+         t / "bare/bin",
+         t / "bare/bin",
+         {t / "bare/bin"}},
+        {"installed, XDG defaults",
+         usr,
+         {{"HOME", h}},
+         Form::Installed,
+         h + "/.config/stellmark",
+         h + "/.local/state/stellmark",
+         {usr, h + "/.local/share/stellmark"}},
         {"installed, XDG folders named",
          usr,
          {{"HOME", h}, {"XDG_CONFIG_HOME", "/c/"}, {"XDG_STATE_HOME", "/s"}, {"XDG_DATA_HOME", "/d"}},

@@ -72,7 +72,8 @@ xserver_start "$tmp" -screen 0 1024x768x24 || fail "kein X-Server"
   XAUTHORITY="$XAUTHORITY" /usr/bin/stellmark) >"$tmp/app.log" 2>&1 &
 app=$!
 main=""
-for ((i = 0; i < 300 && -z $main; i++)); do
+for ((i = 0; i < 300; i++)); do
+  [ -z "$main" ] || break
   kill -0 "$app" 2>/dev/null || fail "Fenster-Programm beendet: $(cat "$tmp/app.log")"
   for w in $(timeout 10 xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
     [ "$(timeout 10 xdotool getwindowname "$w" 2>/dev/null)" = Stellmark ] && main=$w
