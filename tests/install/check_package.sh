@@ -89,7 +89,9 @@ app=""
 [ -s "$home/.config/stellmark/stellmark.ini" ] || fail "keine Einstellungen in ~/.config/stellmark: $(find "$home")"
 [ ! -e /usr/bin/stellmark.ini ] || fail "Einstellungen neben dem Programm"
 echo "Einstellungen in ~/.config/stellmark/stellmark.ini"
-grep -q "application/x-dbox2-image" /usr/share/mime/types || fail "Dateityp nicht registriert"
+# The file type in the system's database: the four image classes are ours, no other .img is.
+"$build/bin/stellmark-demo" "$tmp/img" >/dev/null
+check_file_type /usr/share "$tmp/img"
 
 echo "--- Entfernen"
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq stellmark >"$tmp/apt.log" 2>&1 ||

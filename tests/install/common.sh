@@ -50,19 +50,22 @@ check_folder() {
 # any offset) and the way GIO does (`gio info`, which sniffs only the first 4 KiB and so sees
 # the signature only of images without boot loader).
 check_file_type() {
-  local share=$1 images=$2 type=application/x-dbox2-image f want got
+  local share=$1 images=$2 type=application/x-dbox2-image f ours got
+  # A file type sees bytes, not lengths: the demo's image one byte short still carries the
+  # signature and is left out.
+  rm -f "$images/demo_kein_image.img"
   head -c 8388608 /dev/urandom >"$images/zufall.img"
+  head -c 8257536 /dev/zero >"$images/nullen.img"
   : >"$images/leer.img"
   for f in "$images"/*.img; do
-    case $f in *_mit_bootloader.img | *_ohne_bootloader.img) want=$type ;; *) want=application/x-raw-disk-image ;; esac
-    [ "$f" = "$images/leer.img" ] && want=application/x-zerosize
+    case $f in *_bootloader.img) ours=yes ;; *) ours=no ;; esac
     if command -v mimetype >/dev/null; then
       got=$(XDG_DATA_HOME=$share XDG_DATA_DIRS=$share:/usr/share mimetype --brief "$f")
-      [ "$got" = "$want" ] || fail "mimetype $(basename "$f"): $got statt $want"
+      [ "$([ "$got" = "$type" ] && echo yes || echo no)" = $ours ] || fail "mimetype $(basename "$f"): $got"
     fi
     case $f in *_mit_bootloader.img) continue ;; esac
     got=$(XDG_DATA_HOME=$share XDG_DATA_DIRS=$share:/usr/share gio info -a standard::content-type "$f" |
           sed -n 's/^ *standard::content-type: //p')
-    [ "$got" = "$want" ] || fail "gio info $(basename "$f"): $got statt $want"
+    [ "$([ "$got" = "$type" ] && echo yes || echo no)" = $ours ] || fail "gio info $(basename "$f"): $got"
   done
 }
