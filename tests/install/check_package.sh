@@ -44,7 +44,7 @@ desktop-file-validate "$share/applications/$id.desktop" || fail "Starter"
 grep -qx "Icon=$id" "$share/applications/$id.desktop" || fail "Icon= nennt nicht $id"
 [ -f "$share/icons/hicolor/scalable/apps/$id.svg" ] || fail "Symbol $id.svg fehlt"
 for page in stellmark stellmark-cli; do
-  mandoc -Tlint -W warning "$share/man/man1/$page.1.gz" || fail "Handbuchseite $page"
+  mandoc -Tlint "$share/man/man1/$page.1.gz" || fail "Handbuchseite $page"
 done
 [ -f "$share/bash-completion/completions/stellmark-cli" ] || fail "Vervollständigung fehlt"
 

@@ -23,6 +23,7 @@ check_folder() {
   [ "$("$dir/stellmark-cli" --version)" = "stellmark-cli $version" ] || fail "stellmark-cli --version"
   MANPAGER=cat man -l "$dir/man/man1/stellmark-cli.1" 2>/dev/null | grep -q "stellmark-cli - Flash-Images" ||
     fail "Handbuchseite nicht lesbar"
+  mandoc -Tlint "$dir"/man/man1/*.1 || fail "Handbuchseiten nicht sauber (mandoc -Tlint)"
   grep -q "stellmark-cli" "$dir/liesmich.txt" || fail "liesmich.txt nennt die Kommandozeile nicht"
   title="Stellmark V $version"
   [ "$(head -n 2 "$dir/liesmich.txt")" = "$title"$'\n'"${title//?/=}" ] ||
