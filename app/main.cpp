@@ -12,10 +12,47 @@
 #include "platform/Translations.h"
 #include "window/frmMain.h"
 #include "errors/frmPanne.h"
+#include "errors/Program.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+// --help and --version are answered before Qt starts: no window, no display needed. Anything
+// else, and everything after "--", is left to the window.
+int AnswerInfoOption(int argc, char** argv)
+{
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("stellmark %s\n"
+                        "Lizenz GPLv3+: GNU GPL Version 3 oder neuer <https://gnu.org/licenses/gpl.html>.\n"
+                        "Dies ist freie Software: Sie dürfen sie ändern und weitergeben.\n"
+                        "Es gibt KEINE GARANTIE, soweit das Gesetz es zulässt.\n",
+                        stellmark::program::kVersion);
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("Aufruf: stellmark [IMAGE]\n"
+                        "Öffnet das Fenster, das Flash-Images der D-Box2 erkennt, baut und zerlegt;\n"
+                        "ein angegebenes IMAGE wird gleich gewählt. Dasselbe auf der Kommandozeile:\n"
+                        "stellmark-cli.\n"
+                        "\n"
+                        "  --help      diese Hilfe zeigen und beenden\n"
+                        "  --version   Version und Lizenz zeigen und beenden\n"
+                        "\n"
+                        "Fehler melden: <https://github.com/stellmark/stellmark/issues>\n");
+            return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        }
+    }
+    return -1;
+}
+}  // namespace
 
 namespace {
 int Run(int argc, char** argv)
 {
+    if (const int answered = AnswerInfoOption(argc, argv); answered >= 0)
+        return answered;
     QApplication app(argc, argv);
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
     stellmark::pending::EndOnSignals();

@@ -53,8 +53,7 @@ int main(int argc, char** argv)
     // A closed pipe is a write error to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
     PrintingPresenter presenter;
-    frmPanne::Instance().SetPresenter(&presenter);
-    frmPanne::Instance().SetExit(EndWithFailure);
+    frmPanne::Instance().Replace({.presenter = &presenter, .exit = EndWithFailure});
 
     int code = kFailed;
     bool writesFile = false;

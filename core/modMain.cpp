@@ -9,7 +9,7 @@
 #include "files/PieceWriter.h"
 #include "core/Layout.h"
 #include "errors/Proc.h"
-#include "errors/Program.h"
+#include "errors/Places.h"
 #include "files/wsFiles.h"
 
 namespace stellmark::modMain {

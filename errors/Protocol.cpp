@@ -12,6 +12,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include "errors/Places.h"
 #include "errors/Program.h"
 #include "errors/frmPanne.h"
 
@@ -222,7 +223,8 @@ std::string BuildProtocol(const frmPanne& panne)
 
 std::string ProtocolPath(const std::string& ending)
 {
-    std::string dir = program::Dir();
+    std::string dir = places::Current().protocol;
+    places::MakeFolder(dir);
     if (dir.empty() || dir.back() != '/')
         dir += '/';
     return dir + program::BaseName() + ending;

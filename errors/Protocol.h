@@ -34,7 +34,8 @@ std::string PrettyNameFromOsRelease(const std::string& text);
 // The protocol text, every line closed by CR LF.
 std::string BuildProtocol(const frmPanne& panne);
 
-// Program folder + "/" + program base name + ending (".EPT", ".ERR").
+// Protocol folder (errors/Places.h: the program's own when portable) + "/" + program base name +
+// ending (".EPT", ".ERR"). The folder is made when missing, since the path is asked for to write.
 std::string ProtocolPath(const std::string& ending);
 
 // Appends the protocol and one more CR LF to the log file. A file that cannot be written

@@ -4,12 +4,14 @@
 // gives the empty text, a write that cannot be done gives 0.
 #include <unistd.h>
 
+#include <filesystem>
 #include <string_view>
 #include <system_error>
 
 #include "files/BinaryFile.h"
 #include "files/IniText.h"
 #include "errors/Proc.h"
+#include "errors/Places.h"
 #include "errors/Program.h"
 #include "files/wsFiles.h"
 
@@ -189,6 +191,8 @@ int32_t WI(const std::string& Bereich, const std::string& Eintrag, const std::st
     return p.Run(result, [&] {
         if (strIniFile.empty())
             p.Step([&] { strIniFile = GetIniFile(); });
+        // An installed program's settings folder is made on the first write, not on a read.
+        places::MakeFolder(std::filesystem::path(strIniFile).parent_path().string());
         p.Step([&] { result = WriteIni(Bereich, Eintrag, Wert, strIniFile); });
     });
 }
@@ -197,8 +201,9 @@ std::string GetIniFile()
 {
     Proc p("[wsFiles] Public Function GetIniFile() As String");
     std::string result;
-    return p.Run(result,
-                 [&] { p.Step([&] { result = IsSlash(program::Dir()) + program::BaseName() + ".ini"; }); });
+    return p.Run(result, [&] {
+        p.Step([&] { result = IsSlash(places::Current().settings) + program::BaseName() + ".ini"; });
+    });
 }
 
 void ResetIniFileForTests() { strIniFile.clear(); }

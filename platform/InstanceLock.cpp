@@ -6,6 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
+
+#include "errors/Places.h"
 #include "errors/Program.h"
 
 namespace stellmark::platform {
@@ -28,9 +32,20 @@ bool Private(const QString& dir)
 }
 }  // namespace
 
+std::string FileInstanceLock::FileName(const std::string& settingsDir)
+{
+    // FNV-1a of the folder: a short, stable name for it.
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : settingsDir)
+        hash = (hash ^ c) * 1099511628211ull;
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+    return program::BaseName() + "-" + key + ".lock";
+}
+
 std::string FileInstanceLock::DefaultPath()
 {
-    const QString name = QString::fromStdString(program::BaseName()) + QStringLiteral(".lock");
+    const QString name = QString::fromStdString(FileName(places::Current().settings));
     // The session's runtime folder, where there is one of this user's.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (Private(runtime))

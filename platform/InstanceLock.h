@@ -14,7 +14,8 @@ public:
     virtual bool Acquire() = 0;
 };
 
-// A lock file in the user's runtime folder, or where there is none in a private folder of the
+// One lock per settings folder (errors/Places.h): copies of the program in different folders
+// keep different settings and may run side by side. The file lies in the user's runtime folder, or where there is none in a private folder of the
 // user's cache; never in a folder another user can write to. A lock left behind by a killed
 // instance is taken over.
 class FileInstanceLock final : public InstanceLock {
@@ -27,6 +28,8 @@ public:
 
     // Empty when no folder is safe for it; the instance test is then left out.
     static std::string DefaultPath();
+    // The lock file's name for the settings kept in `settingsDir`.
+    static std::string FileName(const std::string& settingsDir);
 
 private:
     std::string path_;

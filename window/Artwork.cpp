@@ -7,10 +7,6 @@
 
 namespace stellmark::window {
 
-namespace {
-const QColor kNavy(0, 0, 128);
-}
-
 QPixmap Background()
 {
     QPixmap pm(400, 320);

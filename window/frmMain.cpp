@@ -31,6 +31,7 @@
 #include "platform/InstanceLock.h"
 #include "window/Settings.h"
 #include "errors/Proc.h"
+#include "errors/Places.h"
 #include "errors/Program.h"
 #include "platform/Screen.h"
 #include "platform/Services.h"
@@ -319,7 +320,8 @@ void frmMain::Command2_Click()
     p.Run([&] {
         std::string dir, path;
         p.Step([&] { dir = program::Dir(); });
-        p.Step([&] { path = wsFiles::IsSlash(dir) + "liesmich.txt"; });
+        // Beside the program when portable, in the shared folder when installed.
+        p.Step([&] { path = wsFiles::IsSlash(places::Current().shared) + "liesmich.txt"; });
         // A missing help file or a missing opener is not the program's to report.
         p.Step([&] { platform::Get().ShellOpen(path, dir); });
     });

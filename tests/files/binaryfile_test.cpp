@@ -14,11 +14,13 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
 {
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
-    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
-                                                                               {dir / "no/folder/x", 76},
-                                                                               {dir.Path(), 75},
-                                                                               {"", 52},
-                                                                               {dir / "file/x", 76}}) {
+    for (const auto& row : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
+                                                                    {dir / "no/folder/x", 76},
+                                                                    {dir.Path(), 75},
+                                                                    {"", 52},
+                                                                    {dir / "file/x", 76}}) {
+        const std::string& path = row.first;
+        const int number = row.second;
         BinaryFile f;
         EXPECT_EQ(
             [&] {
@@ -82,8 +84,10 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
     ::mkdir((dir / "folder").c_str(), 0755);
     ::mkfifo((dir / "fifo").c_str(), 0644);
     ::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str());
-    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{
+    for (const auto& row : std::vector<std::pair<std::string, int>>{
              {dir / "folder", 75}, {dir / "fifo", 75}, {"/dev/null", 75}, {dir / "dangling", 53}}) {
+        const std::string& path = row.first;
+        const int number = row.second;
         TempOutput out;
         EXPECT_EQ(failureOf([&] { out.Create(path); }), number) << path;
         EXPECT_FALSE(out.IsOpen());

@@ -2,7 +2,8 @@
 # Installs through DESTDIR into a fresh folder and checks that it is a program folder a user can
 # start from: both programs, help, icon, file type and desktop entry; every file written lies
 # under DESTDIR and is named in the install manifest; no placeholder data files, so that the
-# command-line tool meets a new user with the missing-files message.
+# command-line tool meets a new user with the missing-files message. The system form from the
+# same build is checked by its list of files, the file type on images of each class.
 # Usage: check_install.sh BUILD_DIR VERSION_HEADER
 set -euo pipefail
 build=${1:?build folder}
@@ -33,4 +34,24 @@ err=$(./stellmark-cli info "$tmp/any.bin" 2>&1 >/dev/null) && fail "info ohne Da
 cmp "$tmp/part" <(tail -c +11 "$tmp/any.bin" | head -c 22) || fail "Expertenaktion falsch"
 if ./stellmark-cli run "1x extrahieren" "$tmp/any.bin" "$tmp/x" 2>/dev/null; then fail "ohne Datendateien nicht abgelehnt"; fi
 [ ! -e "$tmp/x" ] || fail "Ausgabe trotz Ablehnung"
+# The system form from the same build: the GNU layout, and nothing of the portable folder.
+DESTDIR=$tmp/sys cmake --install "$build" --component system --prefix /usr >/dev/null
+diff <(cd "$tmp/sys" && find . ! -type d | sort) - <<'EOF' || fail "Dateien der Form für das System"
+./usr/bin/stellmark
+./usr/bin/stellmark-cli
+./usr/share/applications/io.github.stellmark.Stellmark.desktop
+./usr/share/bash-completion/completions/stellmark-cli
+./usr/share/doc/stellmark/changelog.gz
+./usr/share/doc/stellmark/copyright
+./usr/share/icons/hicolor/scalable/apps/io.github.stellmark.Stellmark.svg
+./usr/share/man/man1/stellmark-cli.1.gz
+./usr/share/man/man1/stellmark.1.gz
+./usr/share/metainfo/io.github.stellmark.Stellmark.metainfo.xml
+./usr/share/mime/packages/io.github.stellmark.Stellmark.xml
+./usr/share/stellmark/liesmich.txt
+EOF
+
+# The file type claims the four image classes and no other .img file.
+"$build/bin/stellmark-demo" "$tmp/img" >/dev/null
+check_file_type "$tmp/share" "$tmp/img"
 echo "Installation in Ordnung"

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "errors/Places.h"
 #include "platform/InstanceLock.h"
 #include "errors/Program.h"
 #include "platform/QtServices.h"
@@ -168,7 +169,10 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
 {
     test::TempDir dir;
     const std::string home = dir / "home", runtime = dir / "run", cache = home + "/.cache/stellmark";
-    const std::string name = "/" + program::BaseName() + ".lock";
+    const std::string name = "/" + FileInstanceLock::FileName(places::Current().settings);
+    // Keyed by the settings folder: copies in two folders do not refuse each other.
+    EXPECT_NE(FileInstanceLock::FileName("/opt/a"), FileInstanceLock::FileName("/opt/b"));
+    EXPECT_EQ(FileInstanceLock::FileName("/opt/a"), FileInstanceLock::FileName("/opt/a"));
     ::mkdir(home.c_str(), 0755), ::mkdir(runtime.c_str(), 0700);
     // runtime: what XDG_RUNTIME_DIR names; prepare: what another user or the system did before
     struct Case {
