@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "errors/Places.h"
 #include "errors/Program.h"
 
 namespace stellmark::cli {
@@ -38,7 +39,7 @@ int Missing(const std::string& path)
 
 ops::DataFiles DataFilesFor(const Call& call)
 {
-    return ops::LocateDataFiles({call.Value("data-dir").value_or(program::Dir())});
+    return ops::LocateDataFiles(places::DataCandidates(call.Value("data-dir").value_or("")));
 }
 
 void SayDataFilesMissing(const ops::DataFiles& data)

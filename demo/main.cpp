@@ -3,6 +3,7 @@
 
 #include "core/DemoImages.h"
 #include "errors/Failure.h"
+#include "errors/Places.h"
 #include "errors/Program.h"
 #include "core/modMain.h"
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv)
         std::cerr << "stellmark-demo: unbekannte Option " << dir << "\nHilfe: stellmark-demo --help\n";
         return 2;
     }
-    modMain::DataFiles dataFiles = modMain::Locate({program::Dir()});
+    modMain::DataFiles dataFiles = modMain::Locate(places::DataCandidates());
     std::string check = modMain::FileCheck(dataFiles);
     if (check != "ok") {
         std::cerr << "Die folgende(n) Datei(en)\n\n" << check << "\n";

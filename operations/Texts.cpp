@@ -19,9 +19,10 @@ const Message kSameFile{"Das Image kann nicht in sich selbst gespeichert werden!
                         "Bitte anderen Dateinamen angeben!\r\n",
                         Icon::Critical, "Stellmark - Info"};
 
-std::string MissingFilesText(const std::string& fileCheckResult)
+std::string MissingFilesText(const std::string& fileCheckResult, const std::string& folder)
 {
-    return "Die folgende(n) Datei(en)\r\n\r\n" + fileCheckResult + "\r\n\r\nProgramm wird beendet!";
+    const std::string where = folder.empty() ? "" : "\r\n\r\nSie gehören in den Ordner '" + folder + "'.";
+    return "Die folgende(n) Datei(en)\r\n\r\n" + fileCheckResult + where + "\r\n\r\nProgramm wird beendet!";
 }
 Message NotWrittenMessage(const std::string& output)
 {

@@ -18,7 +18,8 @@ extern const Message kBadRange;      // the expert range failed its check
 extern const Message kSameFile;      // the output is the source
 
 // The start-up message for a FileCheck result other than "ok".
-std::string MissingFilesText(const std::string& fileCheckResult);
+// `folder`, where given, is named as the place the files belong in.
+std::string MissingFilesText(const std::string& fileCheckResult, const std::string& folder = "");
 // What the user is told when a skipped step kept the output from being written.
 Message NotWrittenMessage(const std::string& output);
 

@@ -221,12 +221,15 @@ void frmMain::Form_Load()
 
         std::string check;
         p.Step([&] {
-            dataFiles_ = ops::LocateDataFiles({program::Dir()});
+            dataFiles_ = ops::LocateDataFiles(places::DataCandidates());
             check = modMain::FileCheck(dataFiles_);
         });
         if (check != "ok") {
             p.Step([&] {
-                services.MessageBox(ops::MissingFilesText(check), kMessageTitle, platform::Icon::Information);
+                // Installed, the files do not belong beside the program: say where they do.
+                const bool installed = places::Current().form == places::Form::Installed;
+                services.MessageBox(ops::MissingFilesText(check, installed ? places::DataHome() : ""),
+                                    kMessageTitle, platform::Icon::Information);
             });
             EndProgram(1);
             return;
