@@ -12,7 +12,7 @@ std::string Columns(const std::string& left, std::size_t column, std::string_vie
 }
 
 // "-f, --force", "--start X".
-std::string Flags(const OptionSpec& o)
+std::string Flags(const OptionRow& o)
 {
     std::string flags = o.shortName ? std::string("-") + o.shortName + ", " : "";
     flags += "--" + std::string(o.name);
@@ -29,11 +29,13 @@ std::string GeneralHelp()
         std::string call(c.name);
         for (const auto& operand : c.operands)
             call += " " + std::string(operand.name);
+        if (c.several)
+            call += "...";
         text += Columns(call, 28, c.summary);
     }
     text += "\nOptionen (vor oder hinter dem Befehl; -- beendet die Optionen):\n";
     for (auto name : kGlobalOptions)
-        if (const OptionSpec* o = FindOption(name); !o->help.empty())
+        if (const OptionRow* o = FindOption(name); !o->help.empty())
             text += Columns(Flags(*o), 20, o->help);
     return text + "\n"
                   "Rückgabewerte: 0 erledigt, 1 abgelehnt (bzw. zu groß, kein intaktes CramFS, Art\n"

@@ -24,14 +24,14 @@ Parsed Parse(int argc, char** argv)
     opterr = 0;
     Call call;
     for (int c; (c = getopt_long(argc, argv, shortOptions.c_str(), longOptions.data(), nullptr)) != -1;) {
-        const OptionSpec* spec = nullptr;
+        const OptionRow* row = nullptr;
         if (c >= 0x100)
-            spec = &kOptions[static_cast<std::size_t>(c - 0x100)];
+            row = &kOptions[static_cast<std::size_t>(c - 0x100)];
         for (const auto& o : kOptions)
             if (o.shortName && o.shortName == c)
-                spec = &o;
-        if (spec) {
-            call.given[std::string(spec->name)] = spec->value.empty() || !optarg ? "" : optarg;
+                row = &o;
+        if (row) {
+            call.given[std::string(row->name)] = row->value.empty() || !optarg ? "" : optarg;
             continue;
         }
         if (c == ':')
@@ -114,12 +114,15 @@ int Dispatch(const Call& call)
     const Command& command = *call.command;
     if (auto problem = OptionNotTaken(call))
         return Usage(*problem, call.commandName);
-    if (call.operands.size() != command.operands.size()) {
+    if (call.operands.size() != command.operands.size() &&
+        !(command.several && call.operands.size() > command.operands.size())) {
         std::vector<std::string> names;
         for (const auto& operand : command.operands)
             names.emplace_back(operand.name);
+        std::string more = command.several ? " oder mehr" : "";
         return Usage(std::string(command.name) + " braucht " +
-                         (names.size() == 1 ? "genau eine " + names[0] : Enumeration(names)),
+                         (names.size() == 1 ? (more.empty() ? "genau eine " : "mindestens eine ") + names[0]
+                                            : Enumeration(names) + more),
                      call.commandName);
     }
     return command.handler(call);

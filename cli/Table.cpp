@@ -6,7 +6,7 @@
 
 namespace stellmark::cli {
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionRow> kOptions = {
     {.name = "data-dir",
      .value = "ORDNER",
      .completes = Completes::Folder,
@@ -69,10 +69,10 @@ const Command* FindCommand(std::string_view name)
     return it == kCommands.end() ? nullptr : &*it;
 }
 
-const OptionSpec* FindOption(std::string_view name)
+const OptionRow* FindOption(std::string_view name)
 {
     auto it =
-        std::find_if(kOptions.begin(), kOptions.end(), [&](const OptionSpec& o) { return o.name == name; });
+        std::find_if(kOptions.begin(), kOptions.end(), [&](const OptionRow& o) { return o.name == name; });
     return it == kOptions.end() ? nullptr : &*it;
 }
 

@@ -13,7 +13,7 @@ namespace stellmark::cli {
 // What the shell completes in a place: nothing, a folder, a file, an action's short name.
 enum class Completes { Nothing, Folder, File, Action };
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;                     // long name without "--"
     char shortName = 0;                        // 0: none
     std::string_view value{};                  // the value's name in help ("ORDNER"); empty: a flag
@@ -22,7 +22,7 @@ struct OptionSpec {
 };
 
 // All options; a command takes the global ones and those its row names.
-extern const std::vector<OptionSpec> kOptions;
+extern const std::vector<OptionRow> kOptions;
 extern const std::vector<std::string_view> kGlobalOptions;
 
 struct Call;
@@ -35,6 +35,7 @@ struct Operand {
 struct Command {
     std::string_view name;
     std::vector<Operand> operands;
+    bool several = false;                   // the last operand may be given more than once
     std::vector<std::string_view> options;  // its own options, in the order its help lists them
     std::string_view summary;               // its line in the general help
     std::string_view synopsis;              // "Aufruf: stellmark-cli NAME " and this
@@ -48,7 +49,7 @@ struct Command {
 extern const std::vector<Command> kCommands;
 
 const Command* FindCommand(std::string_view name);
-const OptionSpec* FindOption(std::string_view name);
+const OptionRow* FindOption(std::string_view name);
 // True when `command` takes the option: a global one or one of its row.
 bool Takes(const Command& command, std::string_view option);
 
