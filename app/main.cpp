@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     stellmark::ErrorDialog errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
     stellmark::frmPanne::Instance().Replace(
-        {.presenter = &errorDialog, .protocolWriter = stellmark::AppendProtocolLog});
+        {.presenter = &errorDialog, .protocolWriter = [&](auto& panne) { errorDialog.WriteLog(panne); }});
 
     stellmark::platform::FileInstanceLock lock;
     stellmark::frmMain w(&lock);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
@@ -17,10 +18,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -108,6 +111,46 @@ constexpr MouseDownHandler kMouseDown[] = {
                "As Single)"},
 };
 
+// While the window copies: a busy cursor, the window painted once the save dialog has gone,
+// and no input for it taken, neither during the copy nor afterwards from what was buffered.
+class Busy : public QObject {
+public:
+    explicit Busy(QWidget* window) : window_(window)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        qApp->installEventFilter(this);
+        window_->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    ~Busy() override
+    {
+        QCoreApplication::processEvents();  // what came in meanwhile, through the filter
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::Shortcut: {
+            auto* w = qobject_cast<QWidget*>(watched);
+            return w && w->window() == window_;
+        }
+        default: return false;
+        }
+    }
+
+private:
+    QWidget* window_;
+};
+
 bool IsActivationKey(const QKeyEvent* key)
 {
     return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -188,8 +231,28 @@ void frmMain::CompleteControls()
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     Timer1->start();
 
+    // Names for screen readers: a picture button is named by its tooltip, a field by the caption
+    // beside it, which a screen reader also learns as its label.
+    for (QPushButton* b : {cmdMin, cmdExit, cmdFileOpen, cmdFileCramfs})
+        b->setAccessibleName(b->toolTip());
+    for (auto [caption, field] :
+         std::initializer_list<std::pair<QLabel*, QWidget*>>{{Label4, Combo1},
+                                                             {Label13, txtStart},
+                                                             {Label14, txtEnde},
+                                                             {Label11, lblImageSize},
+                                                             {Label17, txtCramfs},
+                                                             {Label5, lblInfo},
+                                                             {Label16, lblCramfsInfo}}) {
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text().remove(QLatin1Char(':')).trimmed());
+    }
+    txtFile->setAccessibleName(QStringLiteral("Gewähltes Image"));
+    Picture1->setAccessibleName(QStringLiteral("Stellmark"));
+    Picture1->setAccessibleDescription(QStringLiteral("Tab führt zu den Bedienelementen"));
+
     // The focus starts where it marks nothing, as after a pick: Return presses no button the
-    // user has not chosen, and the first Tab goes to the first control.
+    // user has not chosen, and the first Tab goes to the first control. A screen reader
+    // announces the window's name there.
     Picture1->setFocus();
 }
 
@@ -239,7 +302,14 @@ void frmMain::Form_Load()
         const settings::ScreenTwips twips{screen.twipsPerPixelX, screen.twipsPerPixelY, screen.widthTwips,
                                           screen.heightTwips};
         p.Step([&] {
-            const auto at = settings::Place(top, left, twips, width(), height());
+            auto at = settings::Place(top, left, twips, width(), height());
+            // A place off every screen (another screen, another scale) would leave the
+            // frameless window out of reach.
+            const QRect rect(at.x, at.y, width(), height());
+            const auto screens = QGuiApplication::screens();
+            if (std::none_of(screens.begin(), screens.end(),
+                             [&](const QScreen* s) { return s->geometry().intersects(rect); }))
+                at = settings::Place(0, 0, twips, width(), height());
             move(at.x, at.y);
         });
         UseOnlyValidImages_ = 1;
@@ -272,10 +342,17 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
     p.Run([&] {
         namespace settings = window::settings;
         const auto screen = platform::PrimaryScreen();
-        p.Step([&] { settings::WriteLastDir(LastDir_); });
-        p.Step([&] { settings::WriteTwips(settings::kTop, y(), screen.twipsPerPixelY); });
-        p.Step([&] { settings::WriteTwips(settings::kLeft, x(), screen.twipsPerPixelX); });
-        p.Step([&] { settings::WriteUseOnlyValidImages(UseOnlyValidImages_); });
+        bool kept = true;
+        p.Step([&] { kept &= settings::WriteLastDir(LastDir_) != 0; });
+        p.Step([&] { kept &= settings::WriteTwips(settings::kTop, y(), screen.twipsPerPixelY) != 0; });
+        p.Step([&] { kept &= settings::WriteTwips(settings::kLeft, x(), screen.twipsPerPixelX) != 0; });
+        p.Step([&] { kept &= settings::WriteUseOnlyValidImages(UseOnlyValidImages_) != 0; });
+        // The next start would silently come up with the defaults: say so, once, on closing.
+        if (!kept)
+            p.Step([&] {
+                platform::Get().MessageBox(settings::NotKeptText(wsFiles::GetIniFile()), kMessageTitle,
+                                           platform::Icon::Exclamation);
+            });
     });
 }
 
@@ -354,6 +431,15 @@ void frmMain::OpenImage(const std::string& FileName)
 
 void frmMain::TakeImage(const std::string& path)
 {
+    // Sizes and ranges of the window are 32-bit: a larger file is refused before it changes
+    // anything; the command-line tool takes it.
+    if (const int64_t length = ops::FileLength(path); length > INT32_MAX) {
+        platform::Get().MessageBox("Die Datei '" + path + "' ist mit " + std::to_string(length) +
+                                       " Bytes zu groß für das Fenster (höchstens 2147483647 Bytes).\r\n"
+                                       "stellmark-cli bearbeitet auch größere Dateien.",
+                                   kMessageTitle, platform::Icon::Exclamation);
+        return;
+    }
     txtFile->setText(Q(path));
     MakeSettings();
     LastDir_ = FolderOf(path);
@@ -466,9 +552,12 @@ void frmMain::cmdStart_Click()
         request.expert = {S(txtStart->text()), S(txtEnde->text()), lngImageSize_};
         ops::Outcome outcome;
         std::string output;
+        std::optional<Busy> busy;
         p.Step([&] {
             outcome = ops::Start(p, request, [&](const std::string& initialName) {
                 output = FileSaveDialog(initialName, 1);
+                if (!output.empty())
+                    busy.emplace(this);
                 // The dialog asked before an existing file is replaced; a name that was free
                 // then is not taken from someone who claims it in the meantime.
                 struct stat st {};
@@ -476,6 +565,10 @@ void frmMain::cmdStart_Click()
                 return ops::Choice{output, existed ? Overwrite::Replace : Overwrite::Refuse};
             });
         });
+        busy.reset();
+        // As after a pick: Return must not start the same again.
+        if (!output.empty())
+            Picture1->setFocus();
         if (outcome.kind == ops::Outcome::Exists)
             outcome.message = {"Die Datei '" + output +
                                    "' ist inzwischen von anderer Seite angelegt worden und wurde "

@@ -15,7 +15,10 @@ class Settings : public ::testing::Test {
 protected:
     Settings() { wsFiles::ResetIniFileForTests(); }
     ~Settings() override { wsFiles::ResetIniFileForTests(); }
-    void Store(const std::string& lines) { WriteFile(prog / "Stellmark.ini", "[Settings]\r\n" + lines + "\r\n"); }
+    void Store(const std::string& lines)
+    {
+        WriteFile(prog / "Stellmark.ini", "[Settings]\r\n" + lines + "\r\n");
+    }
 
     TempDir prog;
     ScopedProgramFile program{prog.Path()};
@@ -24,8 +27,13 @@ protected:
 TEST_F(Settings, UseOnlyValidImagesIsRoundedToTheEvenNeighbourAndFallsBackToOn)
 {
     const std::pair<const char*, int> cases[] = {
-        {"", 1}, {"UseOnlyValidImages=ja", 1}, {"UseOnlyValidImages=0", 0}, {"UseOnlyValidImages=2", 2},
-        {"UseOnlyValidImages=0.5", 0}, {"UseOnlyValidImages=1.5", 2}, {"UseOnlyValidImages= 2.5 ", 2},
+        {"", 1},
+        {"UseOnlyValidImages=ja", 1},
+        {"UseOnlyValidImages=0", 0},
+        {"UseOnlyValidImages=2", 2},
+        {"UseOnlyValidImages=0.5", 0},
+        {"UseOnlyValidImages=1.5", 2},
+        {"UseOnlyValidImages= 2.5 ", 2},
     };
     for (auto [line, value] : cases) {
         Store(line);
@@ -42,15 +50,14 @@ TEST_F(Settings, AStoredPlaceIsKeptUnlessTopOrLeftIsZeroWhichCentres)
         settings::Pixels at;
     };
     const Case cases[] = {
-        {"WindowTop=1500.4\r\nWindowLeft= 3000", {200, 100}},
-        {"WindowTop=0\r\nWindowLeft=3000", centred},
-        {"WindowTop=1500\r\nWindowLeft=nix", centred},
-        {"WindowTop=1500", centred},
+        {"WindowTop=1500.4\r\nWindowLeft= 3000", {200, 100}}, {"WindowTop=0\r\nWindowLeft=3000", centred},
+        {"WindowTop=1500\r\nWindowLeft=nix", centred},        {"WindowTop=1500", centred},
+        {"WindowTop=1500\r\nWindowLeft=1e39", centred},  // beyond a single: as if missing
     };
     for (const Case& c : cases) {
         Store(c.lines);
-        const auto at = settings::Place(settings::ReadTwips(settings::kTop), settings::ReadTwips(settings::kLeft),
-                                        screen, 398, 318);
+        const auto at = settings::Place(settings::ReadTwips(settings::kTop),
+                                        settings::ReadTwips(settings::kLeft), screen, 398, 318);
         EXPECT_EQ(std::pair(at.x, at.y), std::pair(c.at.x, c.at.y)) << c.lines;
     }
 }

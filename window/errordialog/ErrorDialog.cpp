@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "platform/DesignFonts.h"
 #include "errors/Protocol.h"
@@ -149,6 +150,15 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
     QRect area = screen() ? screen()->geometry() : QRect();
     QSize outer = frameGeometry().size();
     move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+}
+
+void ErrorDialog::WriteLog(const frmPanne& panne)
+{
+    if (AppendProtocolLog(panne) || std::exchange(toldLogNotWritten_, true) || !services_)
+        return;
+    services_().MessageBox("Das Fehlerprotokoll konnte nicht in die Datei '" + ProtocolPath(".EPT") +
+                               "' geschrieben werden; die Protokolle dieses Laufs werden nicht aufbewahrt.",
+                           "", platform::Icon::Exclamation);
 }
 
 void ErrorDialog::Beep()

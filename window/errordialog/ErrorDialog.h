@@ -37,6 +37,10 @@ public:
     void Beep() override;
     int16_t ShowModal(frmPanne& panne) override;
 
+    // The protocol writer of the window program: appends the protocol to the log file, and says
+    // once in the run where a log file could not be written.
+    void WriteLog(const frmPanne& panne);
+
     // Stacks the frames, shows the continue buttons whose bit is set, sizes and centres.
     void ArrangeDialog(int16_t ContBits);
     void cmdContinue_Click(int16_t index);
@@ -76,6 +80,7 @@ private:
     frmPanne* panne_ = nullptr;
     int16_t continueChoice_ = 0;
     bool chosen_ = false;
+    bool toldLogNotWritten_ = false;
     double dpi_ = 96.0;
 
     // The frames, labels and buttons laid out in ErrorDialog.ui, whose pixels are those of a
