@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
 #include "platform/QtServices.h"
@@ -13,7 +14,9 @@
 
 int main(int argc, char** argv)
 {
+    stellmark::platform::FontWarmup fonts;
     QApplication app(argc, argv);
+    fonts.Join();
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
     stellmark::pending::EndOnSignals();
     QApplication::setApplicationName(QStringLiteral("Stellmark"));
@@ -23,7 +26,7 @@ int main(int argc, char** argv)
     stellmark::platform::QtServices services;
     stellmark::platform::Set(&services);
     // Every failure is logged to the .EPT file before the dialog asks how to go on.
-    stellmark::ErrorDialog errorDialog(
+    stellmark::ErrorDialogOnDemand errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
     stellmark::frmPanne::Instance().Replace(
         {.presenter = &errorDialog, .protocolWriter = [&](auto& panne) { errorDialog.WriteLog(panne); }});

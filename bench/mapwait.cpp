@@ -45,7 +45,8 @@ int main(int argc, char** argv)
         }
         if (micros >= 0)
             break;
-        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        const auto waited =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         if (waited >= timeoutMs)
             break;
         pollfd p{fd, POLLIN, 0};

@@ -196,7 +196,6 @@ void frmMain::CompleteControls()
     // The address is the program's, the same the error dialog opens.
     Label7->setText(QString::fromUtf8(program::kHomePage));
 
-    background_ = new QPixmap(window::Background());
     setWindowIcon(QIcon(window::FolderPicture()));
     cmdMin->setIcon(window::MinimiseGlyph());
     cmdExit->setIcon(window::CloseGlyph());
@@ -700,6 +699,9 @@ void frmMain::Label7_Click()
 void frmMain::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Drawn at the first paint, not before the window is mapped.
+    if (!background_)
+        background_ = new QPixmap(window::Background());
     painter.drawPixmap(0, 0, *background_);
 }
 

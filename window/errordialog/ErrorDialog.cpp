@@ -241,4 +241,22 @@ void ErrorDialog::reject()
         Choose(kLeave);
 }
 
+ErrorDialogOnDemand::~ErrorDialogOnDemand()
+{
+    // A failure after the window is gone must not reach it.
+    auto& panne = frmPanne::Instance();
+    if (panne.Services().presenter == this) {
+        FailureServices services = panne.Services();
+        services.presenter = nullptr;
+        panne.Replace(std::move(services));
+    }
+}
+
+ErrorDialog& ErrorDialogOnDemand::Dialog()
+{
+    if (!dialog_)
+        dialog_ = std::make_unique<ErrorDialog>(services_);
+    return *dialog_;
+}
+
 }  // namespace stellmark

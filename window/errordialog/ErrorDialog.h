@@ -97,4 +97,28 @@ private:
     QListWidget* lstCallStack_ = nullptr;
 };
 
+// The error dialog as the window program installs it: made at the first failure, so that
+// nothing of it is built before the main window shows.
+class ErrorDialogOnDemand : public ErrorPresenter {
+public:
+    explicit ErrorDialogOnDemand(std::function<platform::Services&()> services)
+        : services_(std::move(services))
+    {
+    }
+    ~ErrorDialogOnDemand() override;
+
+    void Prepare(frmPanne& panne, int16_t contBits) override { Dialog().Prepare(panne, contBits); }
+    void Beep() override { Dialog().Beep(); }
+    int16_t ShowModal(frmPanne& panne) override { return Dialog().ShowModal(panne); }
+    void WriteLog(const frmPanne& panne) { Dialog().WriteLog(panne); }
+    // Whether the dialog has been made.
+    bool Made() const { return dialog_ != nullptr; }
+
+private:
+    ErrorDialog& Dialog();
+
+    std::function<platform::Services&()> services_;
+    std::unique_ptr<ErrorDialog> dialog_;
+};
+
 }  // namespace stellmark
