@@ -29,6 +29,7 @@
 
 #include "operations/Actions.h"
 #include "window/Artwork.h"
+#include "window/Busy.h"
 #include "platform/DesignFonts.h"
 #include "window/FocusMark.h"
 #include "platform/InstanceLock.h"
@@ -109,46 +110,6 @@ constexpr MouseDownHandler kMouseDown[] = {
                "As Single)"},
     {"Label5", "[frmMain] Private Sub Label5_MouseDown(Button As Integer, Shift As Integer, X As Single, Y "
                "As Single)"},
-};
-
-// While the window copies: a busy cursor, the window painted once the save dialog has gone,
-// and no input for it taken, neither during the copy nor afterwards from what was buffered.
-class Busy : public QObject {
-public:
-    explicit Busy(QWidget* window) : window_(window)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        qApp->installEventFilter(this);
-        window_->repaint();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    ~Busy() override
-    {
-        QCoreApplication::processEvents();  // what came in meanwhile, through the filter
-        qApp->removeEventFilter(this);
-        QApplication::restoreOverrideCursor();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::Shortcut: {
-            auto* w = qobject_cast<QWidget*>(watched);
-            return w && w->window() == window_;
-        }
-        default: return false;
-        }
-    }
-
-private:
-    QWidget* window_;
 };
 
 bool IsActivationKey(const QKeyEvent* key)
@@ -551,7 +512,7 @@ void frmMain::cmdStart_Click()
         request.expert = {S(txtStart->text()), S(txtEnde->text()), lngImageSize_};
         ops::Outcome outcome;
         std::string output;
-        std::optional<Busy> busy;
+        std::optional<window::Busy> busy;
         p.Step([&] {
             outcome = ops::Start(p, request, [&](const std::string& initialName) {
                 output = FileSaveDialog(initialName, 1);
