@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
 #include "platform/QtServices.h"
@@ -53,7 +54,9 @@ int Run(int argc, char** argv)
 {
     if (const int answered = AnswerInfoOption(argc, argv); answered >= 0)
         return answered;
+    stellmark::platform::FontWarmup fonts;
     QApplication app(argc, argv);
+    fonts.Join();
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
     stellmark::pending::EndOnSignals();
     QApplication::setApplicationName(QStringLiteral("Stellmark"));
@@ -63,10 +66,10 @@ int Run(int argc, char** argv)
     stellmark::platform::QtServices services;
     stellmark::platform::Set(&services);
     // Every failure is logged to the .EPT file before the dialog asks how to go on.
-    stellmark::ErrorDialog errorDialog(
+    stellmark::ErrorDialogOnDemand errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
     stellmark::frmPanne::Instance().Replace(
-        {.presenter = &errorDialog, .protocolWriter = stellmark::AppendProtocolLog});
+        {.presenter = &errorDialog, .protocolWriter = [&](auto& panne) { errorDialog.WriteLog(panne); }});
 
     stellmark::platform::FileInstanceLock lock;
     stellmark::frmMain w(&lock);

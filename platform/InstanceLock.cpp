@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLockFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +20,14 @@ FileInstanceLock::FileInstanceLock(std::string path) : path_(path.empty() ? Defa
 {
 }
 
-FileInstanceLock::~FileInstanceLock() = default;
+FileInstanceLock::~FileInstanceLock()
+{
+    // Tidy on a clean end; after any other end the file stays, unlocked, and is taken again.
+    if (fd_ >= 0) {
+        ::unlink(path_.c_str());
+        ::close(fd_);
+    }
+}
 
 namespace {
 // A folder fit for the lock: a real folder of this user that nobody else may write into, so that
@@ -66,13 +75,18 @@ bool FileInstanceLock::Acquire()
     // starting for that.
     if (path_.empty())
         return true;
-    if (lock_ && lock_->isLocked())
+    if (fd_ >= 0)
         return true;
-    lock_ = std::make_unique<QLockFile>(QString::fromStdString(path_));
-    // Never stale by age: a long-running instance keeps its lock. A dead owner's lock is
-    // recognised by its process id and taken over.
-    lock_->setStaleLockTime(0);
-    return lock_->tryLock(0) || lock_->error() != QLockFile::LockFailedError;
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        fd_ = fd;
+        return true;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !held;
 }
 
 }  // namespace stellmark::platform

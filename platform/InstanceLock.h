@@ -1,9 +1,6 @@
 #pragma once
 // Whether another instance of the program runs: a lock held for the program's lifetime.
-#include <memory>
 #include <string>
-
-class QLockFile;
 
 namespace stellmark::platform {
 
@@ -15,9 +12,11 @@ public:
 };
 
 // One lock per settings folder (errors/Places.h): copies of the program in different folders
-// keep different settings and may run side by side. The file lies in the user's runtime folder, or where there is none in a private folder of the
-// user's cache; never in a folder another user can write to. A lock left behind by a killed
-// instance is taken over.
+// keep different settings and may run side by side. The file lies in the user's runtime folder,
+// or where there is none in a private folder of the user's cache; never in a folder another user
+// can write to. The system's own file lock (flock): it ends with the process however that ends,
+// so nothing is left to take over, and taking it writes nothing, so that the start waits for no
+// disk.
 class FileInstanceLock final : public InstanceLock {
 public:
     // path empty: the per-user default for this program's name.
@@ -33,7 +32,7 @@ public:
 
 private:
     std::string path_;
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;
 };
 
 }  // namespace stellmark::platform

@@ -8,7 +8,7 @@ shift || true
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev pkg-config
           qt6-base-dev qt6-translations-l10n libgl1-mesa-dev nlohmann-json3-dev zlib1g-dev util-linux groff-base man-db locales
-          xvfb xauth xdotool imagemagick hyperfine fonts-liberation2 fonts-dejavu-core
+          xvfb xauth xdotool libx11-dev imagemagick hyperfine fonts-liberation2 fonts-dejavu-core
           fonts-lato acl attr fusefat dosfstools
           dpkg-dev lintian appstream desktop-file-utils mandoc shared-mime-info libglib2.0-bin
           libfile-mimeinfo-perl)

@@ -1,5 +1,8 @@
 #include "window/Settings.h"
 
+#include <optional>
+
+#include "errors/Failure.h"
 #include "files/wsFiles.h"
 #include "window/Numeric.h"
 
@@ -11,16 +14,29 @@ std::string ReadLastDir()
     return !dir.empty() && wsFiles::DirExist(dir) ? dir : std::string();
 }
 
-float ReadTwips(const char* key)
+namespace {
+// The stored number, converted; nothing where it is missing, not numeric or out of range.
+template <class Convert>
+auto Stored(const char* key, Convert convert) -> std::optional<decltype(convert(0.0))>
 {
-    const auto v = NumericValue(wsFiles::GI(kSection, key));
-    return v ? ToSingle(*v) : 0;
+    const std::string text = wsFiles::GI(kSection, key);
+    try {
+        if (const auto v = NumericValue(text))
+            return convert(*v);
+    } catch (const Failure& f) {
+        if (f.Number() != err::Overflow)
+            throw;
+    }
+    return std::nullopt;
 }
+}  // namespace
+
+float ReadTwips(const char* key) { return Stored(key, ToSingle).value_or(0); }
 
 int16_t ReadUseOnlyValidImages()
 {
-    const auto v = NumericValue(wsFiles::GI(kSection, kUseOnlyValidImages));
-    return v ? ToInteger(*v) : 1;
+    const int16_t v = Stored(kUseOnlyValidImages, ToInteger).value_or(1);
+    return v >= 0 && v <= 2 ? v : 1;
 }
 
 Pixels Place(float top, float left, const ScreenTwips& screen, int widthPx, int heightPx)
@@ -43,6 +59,13 @@ int32_t WriteTwips(const char* key, int pixels, double perPixel)
 int32_t WriteUseOnlyValidImages(int16_t value)
 {
     return wsFiles::WI(kSection, kUseOnlyValidImages, std::to_string(value));
+}
+
+std::string NotKeptText(const std::string& iniFile)
+{
+    return "Die Einstellungen (letzter Ordner, Fensterposition, \"nur gültige Images verwenden\") "
+           "konnten nicht in die Datei '" +
+           iniFile + "' geschrieben werden und gelten beim nächsten Start nicht.";
 }
 
 }  // namespace stellmark::window::settings

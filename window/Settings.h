@@ -26,14 +26,15 @@ struct Pixels {
 
 // "LastDir" where it names an existing folder; empty otherwise.
 std::string ReadLastDir();
-// "WindowTop" or "WindowLeft" in twips; 0 where missing or not numeric.
+// Values typed in by hand that cannot be used count as missing: the window starts anyway.
+// "WindowTop" or "WindowLeft" in twips; 0 where missing, not numeric or beyond any position.
 float ReadTwips(const char* key);
-// "UseOnlyValidImages" converted to 16 bits, halves to the even neighbour; 1 where missing or
-// not numeric.
+// "UseOnlyValidImages" rounded, halves to the even neighbour: 0 (off), 1 (on) or 2 (greyed);
+// 1 for anything else.
 int16_t ReadUseOnlyValidImages();
 
 // Where the window of `widthPx` by `heightPx` goes for a stored top and left: there, or centred
-// on the screen where either is 0.
+// on the screen where either is 0. A place off every screen is the caller's to catch.
 Pixels Place(float top, float left, const ScreenTwips& screen, int widthPx, int heightPx);
 
 // The writers, in the order the keys are written on closing; each gives WI's result.
@@ -41,5 +42,7 @@ int32_t WriteLastDir(const std::string& dir);
 // `key` is kTop or kLeft, `pixels` the window's coordinate along that axis.
 int32_t WriteTwips(const char* key, int pixels, double perPixel);
 int32_t WriteUseOnlyValidImages(int16_t value);
+// What the user is told when the settings could not be written to `iniFile`.
+std::string NotKeptText(const std::string& iniFile);
 
 }  // namespace stellmark::window::settings

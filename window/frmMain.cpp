@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
@@ -17,15 +18,18 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 
 #include "operations/Actions.h"
 #include "window/Artwork.h"
+#include "window/Busy.h"
 #include "platform/DesignFonts.h"
 #include "window/FocusMark.h"
 #include "platform/InstanceLock.h"
@@ -154,7 +158,6 @@ void frmMain::CompleteControls()
     // The address is the program's, the same the error dialog opens.
     Label7->setText(QString::fromUtf8(program::kHomePage));
 
-    background_ = new QPixmap(window::Background());
     setWindowIcon(QIcon(window::FolderPicture()));
     cmdMin->setIcon(window::MinimiseGlyph());
     cmdExit->setIcon(window::CloseGlyph());
@@ -189,8 +192,28 @@ void frmMain::CompleteControls()
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     Timer1->start();
 
+    // Names for screen readers: a picture button is named by its tooltip, a field by the caption
+    // beside it, which a screen reader also learns as its label.
+    for (QPushButton* b : {cmdMin, cmdExit, cmdFileOpen, cmdFileCramfs})
+        b->setAccessibleName(b->toolTip());
+    for (auto [caption, field] :
+         std::initializer_list<std::pair<QLabel*, QWidget*>>{{Label4, Combo1},
+                                                             {Label13, txtStart},
+                                                             {Label14, txtEnde},
+                                                             {Label11, lblImageSize},
+                                                             {Label17, txtCramfs},
+                                                             {Label5, lblInfo},
+                                                             {Label16, lblCramfsInfo}}) {
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text().remove(QLatin1Char(':')).trimmed());
+    }
+    txtFile->setAccessibleName(QStringLiteral("Gewähltes Image"));
+    Picture1->setAccessibleName(QStringLiteral("Stellmark"));
+    Picture1->setAccessibleDescription(QStringLiteral("Tab führt zu den Bedienelementen"));
+
     // The focus starts where it marks nothing, as after a pick: Return presses no button the
-    // user has not chosen, and the first Tab goes to the first control.
+    // user has not chosen, and the first Tab goes to the first control. A screen reader
+    // announces the window's name there.
     Picture1->setFocus();
 }
 
@@ -246,7 +269,14 @@ void frmMain::Form_Load()
         const settings::ScreenTwips twips{screen.twipsPerPixelX, screen.twipsPerPixelY, screen.widthTwips,
                                           screen.heightTwips};
         p.Step([&] {
-            const auto at = settings::Place(top, left, twips, width(), height());
+            auto at = settings::Place(top, left, twips, width(), height());
+            // A place off every screen (another screen, another scale) would leave the
+            // frameless window out of reach.
+            const QRect rect(at.x, at.y, width(), height());
+            const auto screens = QGuiApplication::screens();
+            if (std::none_of(screens.begin(), screens.end(),
+                             [&](const QScreen* s) { return s->geometry().intersects(rect); }))
+                at = settings::Place(0, 0, twips, width(), height());
             move(at.x, at.y);
         });
         UseOnlyValidImages_ = 1;
@@ -279,10 +309,17 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
     p.Run([&] {
         namespace settings = window::settings;
         const auto screen = platform::PrimaryScreen();
-        p.Step([&] { settings::WriteLastDir(LastDir_); });
-        p.Step([&] { settings::WriteTwips(settings::kTop, y(), screen.twipsPerPixelY); });
-        p.Step([&] { settings::WriteTwips(settings::kLeft, x(), screen.twipsPerPixelX); });
-        p.Step([&] { settings::WriteUseOnlyValidImages(UseOnlyValidImages_); });
+        bool kept = true;
+        p.Step([&] { kept &= settings::WriteLastDir(LastDir_) != 0; });
+        p.Step([&] { kept &= settings::WriteTwips(settings::kTop, y(), screen.twipsPerPixelY) != 0; });
+        p.Step([&] { kept &= settings::WriteTwips(settings::kLeft, x(), screen.twipsPerPixelX) != 0; });
+        p.Step([&] { kept &= settings::WriteUseOnlyValidImages(UseOnlyValidImages_) != 0; });
+        // The next start would silently come up with the defaults: say so, once, on closing.
+        if (!kept)
+            p.Step([&] {
+                platform::Get().MessageBox(settings::NotKeptText(wsFiles::GetIniFile()), kMessageTitle,
+                                           platform::Icon::Exclamation);
+            });
     });
 }
 
@@ -362,6 +399,15 @@ void frmMain::OpenImage(const std::string& FileName)
 
 void frmMain::TakeImage(const std::string& path)
 {
+    // Sizes and ranges of the window are 32-bit: a larger file is refused before it changes
+    // anything; the command-line tool takes it.
+    if (const int64_t length = ops::FileLength(path); length > INT32_MAX) {
+        platform::Get().MessageBox("Die Datei '" + path + "' ist mit " + std::to_string(length) +
+                                       " Bytes zu groß für das Fenster (höchstens 2147483647 Bytes).\r\n"
+                                       "stellmark-cli bearbeitet auch größere Dateien.",
+                                   kMessageTitle, platform::Icon::Exclamation);
+        return;
+    }
     txtFile->setText(Q(path));
     MakeSettings();
     LastDir_ = FolderOf(path);
@@ -475,9 +521,12 @@ void frmMain::cmdStart_Click()
         request.dataFiles = dataFiles_;
         ops::Outcome outcome;
         std::string output;
+        std::optional<window::Busy> busy;
         p.Step([&] {
             outcome = ops::Start(p, request, [&](const std::string& initialName) {
                 output = FileSaveDialog(initialName, 1);
+                if (!output.empty())
+                    busy.emplace(this);
                 // The dialog asked before an existing file is replaced; a name that was free
                 // then is not taken from someone who claims it in the meantime.
                 struct stat st {};
@@ -485,6 +534,10 @@ void frmMain::cmdStart_Click()
                 return ops::Choice{output, existed ? Overwrite::Replace : Overwrite::Refuse};
             });
         });
+        busy.reset();
+        // As after a pick: Return must not start the same again.
+        if (!output.empty())
+            Picture1->setFocus();
         if (outcome.kind == ops::Outcome::Exists)
             outcome.message = {"Die Datei '" + output +
                                    "' ist inzwischen von anderer Seite angelegt worden und wurde "
@@ -616,6 +669,9 @@ void frmMain::Label7_Click()
 void frmMain::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Drawn at the first paint, not before the window is mapped.
+    if (!background_)
+        background_ = new QPixmap(window::Background());
     painter.drawPixmap(0, 0, *background_);
 }
 

@@ -263,3 +263,16 @@ TEST_F(DialogTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
               std::vector<std::string>{"box Das Fehlerprotokoll konnte nicht in die Datei '" + dir_ / "file" +
                                        "/Stellmark.ERR' geschrieben werden !"});
 }
+
+TEST_F(DialogTest, ALogThatCannotBeWrittenIsToldOnceWithItsPlace)
+{
+    test::WriteFile(dir_ / "file", "x");
+    test::ScopedProgramFile program(dir_ / "file");
+    for (int i = 0; i < 2; ++i)
+        dialog_.WriteLog(frmPanne::Instance());
+    EXPECT_EQ(services_.calls,
+              std::vector<std::string>{"box Das Fehlerprotokoll konnte nicht in die Datei '" +
+                                       dir_ / "file/Stellmark.EPT" +
+                                       "' geschrieben werden; die Protokolle dieses Laufs "
+                                       "werden nicht aufbewahrt."});
+}

@@ -24,7 +24,7 @@ protected:
     ScopedProgramFile program{prog.Path()};
 };
 
-TEST_F(Settings, UseOnlyValidImagesIsRoundedToTheEvenNeighbourAndFallsBackToOn)
+TEST_F(Settings, UseOnlyValidImagesIsRoundedToTheEvenNeighbourAndAnUnusableValueIsOn)
 {
     const std::pair<const char*, int> cases[] = {
         {"", 1},
@@ -34,6 +34,11 @@ TEST_F(Settings, UseOnlyValidImagesIsRoundedToTheEvenNeighbourAndFallsBackToOn)
         {"UseOnlyValidImages=0.5", 0},
         {"UseOnlyValidImages=1.5", 2},
         {"UseOnlyValidImages= 2.5 ", 2},
+        // Unusable: as if missing.
+        {"UseOnlyValidImages=3", 1},
+        {"UseOnlyValidImages=-1", 1},
+        {"UseOnlyValidImages=40000", 1},
+        {"UseOnlyValidImages=1e999", 1},
     };
     for (auto [line, value] : cases) {
         Store(line);
@@ -50,10 +55,9 @@ TEST_F(Settings, AStoredPlaceIsKeptUnlessTopOrLeftIsZeroWhichCentres)
         settings::Pixels at;
     };
     const Case cases[] = {
-        {"WindowTop=1500.4\r\nWindowLeft= 3000", {200, 100}},
-        {"WindowTop=0\r\nWindowLeft=3000", centred},
-        {"WindowTop=1500\r\nWindowLeft=nix", centred},
-        {"WindowTop=1500", centred},
+        {"WindowTop=1500.4\r\nWindowLeft= 3000", {200, 100}}, {"WindowTop=0\r\nWindowLeft=3000", centred},
+        {"WindowTop=1500\r\nWindowLeft=nix", centred},        {"WindowTop=1500", centred},
+        {"WindowTop=1500\r\nWindowLeft=1e39", centred},  // beyond a single: as if missing
     };
     for (const Case& c : cases) {
         Store(c.lines);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "platform/DesignFonts.h"
 #include "errors/Protocol.h"
@@ -151,6 +152,15 @@ void ErrorDialog::ArrangeDialog(int16_t ContBits)
     move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
+void ErrorDialog::WriteLog(const frmPanne& panne)
+{
+    if (AppendProtocolLog(panne) || std::exchange(toldLogNotWritten_, true) || !services_)
+        return;
+    services_().MessageBox("Das Fehlerprotokoll konnte nicht in die Datei '" + ProtocolPath(".EPT") +
+                               "' geschrieben werden; die Protokolle dieses Laufs werden nicht aufbewahrt.",
+                           "", platform::Icon::Exclamation);
+}
+
 void ErrorDialog::Beep()
 {
     if (services_)
@@ -229,6 +239,24 @@ void ErrorDialog::reject()
 {
     if (!AnyChoiceShown())
         Choose(kLeave);
+}
+
+ErrorDialogOnDemand::~ErrorDialogOnDemand()
+{
+    // A failure after the window is gone must not reach it.
+    auto& panne = frmPanne::Instance();
+    if (panne.Services().presenter == this) {
+        FailureServices services = panne.Services();
+        services.presenter = nullptr;
+        panne.Replace(std::move(services));
+    }
+}
+
+ErrorDialog& ErrorDialogOnDemand::Dialog()
+{
+    if (!dialog_)
+        dialog_ = std::make_unique<ErrorDialog>(services_);
+    return *dialog_;
 }
 
 }  // namespace stellmark

@@ -37,6 +37,10 @@ public:
     void Beep() override;
     int16_t ShowModal(frmPanne& panne) override;
 
+    // The protocol writer of the window program: appends the protocol to the log file, and says
+    // once in the run where a log file could not be written.
+    void WriteLog(const frmPanne& panne);
+
     // Stacks the frames, shows the continue buttons whose bit is set, sizes and centres.
     void ArrangeDialog(int16_t ContBits);
     void cmdContinue_Click(int16_t index);
@@ -76,6 +80,7 @@ private:
     frmPanne* panne_ = nullptr;
     int16_t continueChoice_ = 0;
     bool chosen_ = false;
+    bool toldLogNotWritten_ = false;
     double dpi_ = 96.0;
 
     // The frames, labels and buttons laid out in ErrorDialog.ui, whose pixels are those of a
@@ -90,6 +95,30 @@ private:
     std::array<QPushButton*, 4> cmdProtocol_{};
     std::array<QPushButton*, 4> cmdContinue_{};
     QListWidget* lstCallStack_ = nullptr;
+};
+
+// The error dialog as the window program installs it: made at the first failure, so that
+// nothing of it is built before the main window shows.
+class ErrorDialogOnDemand : public ErrorPresenter {
+public:
+    explicit ErrorDialogOnDemand(std::function<platform::Services&()> services)
+        : services_(std::move(services))
+    {
+    }
+    ~ErrorDialogOnDemand() override;
+
+    void Prepare(frmPanne& panne, int16_t contBits) override { Dialog().Prepare(panne, contBits); }
+    void Beep() override { Dialog().Beep(); }
+    int16_t ShowModal(frmPanne& panne) override { return Dialog().ShowModal(panne); }
+    void WriteLog(const frmPanne& panne) { Dialog().WriteLog(panne); }
+    // Whether the dialog has been made.
+    bool Made() const { return dialog_ != nullptr; }
+
+private:
+    ErrorDialog& Dialog();
+
+    std::function<platform::Services&()> services_;
+    std::unique_ptr<ErrorDialog> dialog_;
 };
 
 }  // namespace stellmark
