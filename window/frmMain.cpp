@@ -543,7 +543,13 @@ void frmMain::cmdStart_Click()
                                    "' ist inzwischen von anderer Seite angelegt worden und wurde "
                                    "nicht überschrieben.",
                                ops::Icon::Exclamation, "Stellmark - Fehler"};
-        else if (outcome.kind != ops::Outcome::Refused && outcome.kind != ops::Outcome::NotWritten)
+        else if (outcome.kind == ops::Outcome::Written && !outcome.notes.empty()) {
+            // Written, but the replaced file lost something or had more names: said once.
+            std::string text;
+            for (const auto& note : outcome.notes)
+                text += (text.empty() ? "" : "\r\n") + note;
+            outcome.message = {text, ops::Icon::Information, "Stellmark - Information"};
+        } else if (outcome.kind != ops::Outcome::Refused && outcome.kind != ops::Outcome::NotWritten)
             return;  // nothing follows a successful copy or a cancelled dialog
         p.Step([&] {
             platform::Get().MessageBox(outcome.message.text, outcome.message.title,
