@@ -471,6 +471,14 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
     QTest::keyClick(f.focusWidget(), Qt::Key_Return);
     EXPECT_EQ(fakes.asked.size(), 4u);
 
+    // A replaced file with a second name: written all the same, and the split is said once.
+    ASSERT_EQ(::link((out / "ziel").c_str(), (from / "zweitname").c_str()), 0);
+    Choose(out / "ziel", f.cmdStart);
+    ASSERT_EQ(fakes.boxes.size(), 3u);
+    EXPECT_EQ(fakes.boxes[2], "Stellmark - Information (Information): '" + out / "ziel" +
+                                  "' hatte 1 weitere(n) harte(n) Link(s); diese behalten den alten Inhalt.");
+    EXPECT_TRUE(ReadFile(out / "ziel") == built);
+
     // The source vanishes; the user goes past every failure: the old output stays, and says so.
     // While it copies the cursor is busy and a click on Start is not taken.
     ::unlink(source.c_str());
@@ -484,12 +492,12 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
         QTest::mouseClick(f.cmdStart, Qt::LeftButton);
     };
     Choose(out / "ziel", f.cmdStart);
-    EXPECT_EQ(fakes.asked.size(), 5u);
+    EXPECT_EQ(fakes.asked.size(), 6u);
     EXPECT_EQ(copying, std::vector<Qt::CursorShape>(2, Qt::WaitCursor));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_GE(goOn.calls.size(), 2u);
-    ASSERT_EQ(fakes.boxes.size(), 3u);
-    EXPECT_EQ(fakes.boxes[2], "Stellmark - Fehler (Exclamation): Die Datei '" + out / "ziel" +
+    ASSERT_EQ(fakes.boxes.size(), 4u);
+    EXPECT_EQ(fakes.boxes[3], "Stellmark - Fehler (Exclamation): Die Datei '" + out / "ziel" +
                                   "' wurde nicht geschrieben.\r\nNach einem Fehler wurde ein Schritt "
                                   "übersprungen, und eine unvollständige Datei wird nie gespeichert.");
     EXPECT_TRUE(ReadFile(out / "ziel") == built);
