@@ -5,7 +5,7 @@
 # Usage: fuzz/run.sh BUILD_DIR [TARGET] [RUNS] [SEED]   (SEED also from FUZZ_SEED; default 1)
 #   TARGET inputs (default): expert input and output naming;
 #   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini;
-#   TARGET cramfs: the CramFS check, from real file systems in fuzz/corpus/cramfs.
+#   TARGET cramfs: the CramFS check and full reader, from real file systems in fuzz/corpus/cramfs.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?build folder}
@@ -19,7 +19,7 @@ sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,TraceValue}.cpp "$
 case $target in
   inputs) sources+=("$src"/core/modMain.cpp "$src"/operations/Actions.cpp); max_len=256 ;;
   ini) sources+=("$src"/files/{IniText,IniStore}.cpp); max_len=4096 ;;
-  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck}.cpp); max_len=16384 ;;
+  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck,CramfsReader}.cpp); max_len=16384 ;;
   *) echo "FEHLER: unbekanntes Ziel '$target' (inputs, ini, cramfs)" >&2; exit 2 ;;
 esac
 sources+=("$src/fuzz/${target}_fuzz.cpp")
