@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
 #include <zlib.h>
@@ -13,11 +14,11 @@
 namespace stellmark::ops {
 
 namespace {
-constexpr std::size_t kSuperSize = 76;    // the superblock with the root directory's entry
-constexpr std::size_t kRootAt = 64;       // the root directory's entry within the superblock
-constexpr std::size_t kInodeSize = 12;    // an entry before its name
-constexpr uint32_t kBlockSize = 4096;     // what every block inflates to, the last one of a file less
-constexpr std::size_t kMaxPath = 4096;    // as the box's kernel allows a path
+constexpr std::size_t kSuperSize = 76;  // the superblock with the root directory's entry
+constexpr std::size_t kRootAt = 64;     // the root directory's entry within the superblock
+constexpr std::size_t kInodeSize = 12;  // an entry before its name
+constexpr uint32_t kBlockSize = 4096;   // what every block inflates to, the last one of a file less
+constexpr std::size_t kMaxPath = 4096;  // as the box's kernel allows a path
 constexpr uint64_t kNone = UINT64_MAX;
 
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
@@ -55,8 +56,8 @@ class Walker {
 public:
     Walker(const unsigned char* data, std::size_t limit, bool bigEndian, std::size_t superAt,
            CramfsTree& tree)
-        : d_(data), limit_(limit), big_(bigEndian), superAt_(superAt), tree_(tree),
-          inodeSeen_(limit / 4 + 1), pointerSeen_(limit / 4 + 1), inputBudget_(2 * uint64_t(limit) + 65536)
+        : d_(data), limit_(limit), big_(bigEndian), superAt_(superAt), tree_(tree), inodeSeen_(limit / 4 + 1),
+          pointerSeen_(limit / 4 + 1), inputBudget_(2 * uint64_t(limit) + 65536)
     {
         zOk_ = inflateInit(&z_) == Z_OK;
     }
@@ -92,7 +93,8 @@ public:
             if (startData_ < superAt_ + kSuperSize)
                 Fail("Daten beginnen im Superblock (" + Hex(startData_) + ")");
             else if (endDir_ != startData_)
-                Fail("Verzeichnisse enden bei " + Hex(endDir_) + ", die Daten beginnen bei " + Hex(startData_));
+                Fail("Verzeichnisse enden bei " + Hex(endDir_) + ", die Daten beginnen bei " +
+                     Hex(startData_));
         }
     }
     const std::string& Fault() const { return fault_; }
@@ -115,13 +117,16 @@ private:
         // The fields are bit fields of the machine that made the file system: the first in the
         // high bits on a big-endian one, in the low bits on a little-endian one.
         if (big_)
-            return {uint16_t(w0 >> 16), uint16_t(w0), w1 >> 8, uint8_t(w1), (w2 >> 26) * 4, uint64_t(w2 & 0x3FFFFFF) * 4};
-        return {uint16_t(w0), uint16_t(w0 >> 16), w1 & 0xFFFFFF, uint8_t(w1 >> 24), (w2 & 0x3F) * 4, uint64_t(w2 >> 6) * 4};
+            return {uint16_t(w0 >> 16), uint16_t(w0),   w1 >> 8,
+                    uint8_t(w1),        (w2 >> 26) * 4, uint64_t(w2 & 0x3FFFFFF) * 4};
+        return {uint16_t(w0),      uint16_t(w0 >> 16), w1 & 0xFFFFFF,
+                uint8_t(w1 >> 24), (w2 & 0x3F) * 4,    uint64_t(w2 >> 6) * 4};
     }
     static CramfsEntry Entry(const Inode& in, std::string name, int64_t parent)
     {
         CramfsEntry e;
-        e.name = std::move(name), e.parent = parent, e.mode = in.mode, e.uid = in.uid, e.gid = in.gid, e.size = in.size;
+        e.name = std::move(name), e.parent = parent, e.mode = in.mode, e.uid = in.uid, e.gid = in.gid,
+        e.size = in.size;
         return e;
     }
 
@@ -264,7 +269,8 @@ private:
         if (got != link.size)
             return Fail("Ziel von " + Where(index) + " hat " + std::to_string(got) + " statt " +
                         std::to_string(link.size) + " Bytes");
-        tree_.entries[index].target.assign(reinterpret_cast<const char*>(buffer_), static_cast<std::size_t>(got));
+        tree_.entries[index].target.assign(reinterpret_cast<const char*>(buffer_),
+                                           static_cast<std::size_t>(got));
         return true;
     }
 
@@ -324,6 +330,31 @@ std::string CramfsTree::PathOf(std::size_t i) const
     for (auto it = names.rbegin(); it != names.rend(); ++it)
         path += "/" + **it;
     return path;
+}
+
+std::string CramfsTree::Line(std::size_t i) const
+{
+    const CramfsEntry& e = entries.at(i);
+    std::string mode(1, e.Kind() == '?' ? '?' : e.Kind());
+    const char* rwx = "rwxrwxrwx";
+    for (int bit = 0; bit < 9; ++bit)
+        mode += (e.mode >> (8 - bit)) & 1 ? rwx[bit] : '-';
+    // The special bits where ls shows them: over the owner's, group's and others' x.
+    if (e.mode & S_ISUID)
+        mode[3] = mode[3] == 'x' ? 's' : 'S';
+    if (e.mode & S_ISGID)
+        mode[6] = mode[6] == 'x' ? 's' : 'S';
+    if (e.mode & S_ISVTX)
+        mode[9] = mode[9] == 'x' ? 't' : 'T';
+    char size[32];
+    if (e.Kind() == 'c' || e.Kind() == 'b')  // the format keeps 24 bits: 12 for each number
+        std::snprintf(size, sizeof size, "%4u, %4u", (e.size >> 8) & 0xFFF,
+                      (e.size & 0xFF) | ((e.size >> 12) & 0xFFF00));
+    else
+        std::snprintf(size, sizeof size, "%10u", e.size);
+    char line[96];
+    std::snprintf(line, sizeof line, "%s %5u/%-3u %s ", mode.c_str(), e.uid, unsigned(e.gid), size);
+    return line + PathOf(i) + (e.Kind() == 'l' ? " -> " + e.target : "");
 }
 
 CramfsTree ReadCramfsBytes(const unsigned char* data, std::size_t size)

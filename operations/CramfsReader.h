@@ -30,6 +30,9 @@ struct CramfsTree {
     std::vector<CramfsEntry> entries;  // the root first, then depth first in stored order
     // The full path from "/" of entries[i].
     std::string PathOf(std::size_t i) const;
+    // entries[i] as ls -l shows an entry: kind and permissions, owner/group, size (or the
+    // device's major, minor), the full path last, a link's target behind " -> ".
+    std::string Line(std::size_t i) const;
 };
 
 // The full check of bytes in memory (a file system, or a root area with one at its start).

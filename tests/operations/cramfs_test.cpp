@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <functional>
+#include <set>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <zlib.h>
@@ -74,6 +75,14 @@ std::string Listing(const ops::CramfsTree& t, const std::string& root)
     return out;
 }
 
+std::multiset<std::string> Sorted(const std::string& lines)
+{
+    std::multiset<std::string> set;
+    for (std::size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1)
+        set.insert(lines.substr(at, end - at));
+    return set;
+}
+
 class Cramfs : public ::testing::Test {
 protected:
     void SetUp() override
@@ -110,7 +119,8 @@ protected:
         auto r = test::RunProcess({"/sbin/fsck.cramfs", "-v", "--extract=x", dir / "probe"}, dir.Path());
         std::string listing;
         for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1)
-            if (r.out.compare(at, 6, "cramfs") != 0 && r.out.compare(at, (dir / "probe").size(), dir / "probe"))
+            if (r.out.compare(at, 6, "cramfs") != 0 &&
+                r.out.compare(at, (dir / "probe").size(), dir / "probe"))
                 listing += r.out.substr(at, end + 1 - at);
         return {r.exitCode == 0, listing};
     }
@@ -146,10 +156,12 @@ TEST_F(Cramfs, VerdictAgreesWithTheSystemCheckerOnEveryMutation)
          [](Fs& f) { f.bytes[f.Inode("liesmich") + (f.big ? 0 : 1)] |= 0x70, f.FixCrc(); }, false},
         {"name letter changed, CRC recomputed",
          [](Fs& f) { f.bytes[f.Inode("liesmich") + 12] = 'L', f.FixCrc(); }, true},
-        {"name emptied, CRC recomputed", [](Fs& f) { f.bytes[f.Inode("liesmich") + 12] = 0, f.FixCrc(); }, false},
+        {"name emptied, CRC recomputed", [](Fs& f) { f.bytes[f.Inode("liesmich") + 12] = 0, f.FixCrc(); },
+         false},
         {"block pointer past the end, CRC recomputed",
          [](Fs& f) { f.Put(f.DataOf("zufall"), f.Get(f.at + 4) + 64), f.FixCrc(); }, false},
-        {"root offset moved, CRC recomputed", [](Fs& f) { f.Put(f.at + 72, f.Get(f.at + 72) + (f.big ? 1 : 64)), f.FixCrc(); }, false},
+        {"root offset moved, CRC recomputed",
+         [](Fs& f) { f.Put(f.at + 72, f.Get(f.at + 72) + (f.big ? 1 : 64)), f.FixCrc(); }, false},
         {"directory loops to the root, CRC recomputed",
          [](Fs& f) {
              std::size_t sub = f.Inode("unter ordner") + 8;
@@ -166,24 +178,31 @@ TEST_F(Cramfs, VerdictAgreesWithTheSystemCheckerOnEveryMutation)
          false},
         {"file count 0, CRC recomputed", [](Fs& f) { f.Put(f.at + 44, 0), f.FixCrc(); }, false},
         {"signature changed, CRC recomputed", [](Fs& f) { f.bytes[f.at + 16] = 'c', f.FixCrc(); }, true},
-        {"flag 0x800 (unknown), CRC recomputed", [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) | 0x800), f.FixCrc(); },
-         false},
-        {"flag 0x100 (holes), CRC recomputed", [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) | 0x100), f.FixCrc(); },
-         true, false},
+        {"flag 0x800 (unknown), CRC recomputed",
+         [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) | 0x800), f.FixCrc(); }, false},
+        {"flag 0x100 (holes), CRC recomputed",
+         [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) | 0x100), f.FixCrc(); }, true, false},
         {"old format without CRC", [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) & ~1u); }, true},
         {"old format, data bit flipped",
-         [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) & ~1u), f.bytes[f.DataOf("zufall") + 2000] ^= 0x10; }, false},
+         [](Fs& f) { f.Put(f.at + 8, f.Get(f.at + 8) & ~1u), f.bytes[f.DataOf("zufall") + 2000] ^= 0x10; },
+         false},
         {"stated size exactly 0x600000, CRC recomputed",
          [](Fs& f) { f.bytes.resize(0x600000), f.Put(f.at + 4, 0x600000), f.FixCrc(); }, true},
         {"stated size 0x600004, CRC recomputed",
-         [](Fs& f) { f.bytes.resize(0x600004), f.Put(f.at + 4, 0x600004), f.FixCrc(); }, true, {}, false},
+         [](Fs& f) { f.bytes.resize(0x600004), f.Put(f.at + 4, 0x600004), f.FixCrc(); },
+         true,
+         {},
+         false},
     };
     for (const auto& image : images) {
         for (const auto& row : rows) {
-            SCOPED_TRACE(std::string(row.name) + (image.at ? " (padded)" : image.big ? " (big)" : " (little)"));
+            SCOPED_TRACE(std::string(row.name) + (image.at    ? " (padded)"
+                                                  : image.big ? " (big)"
+                                                              : " (little)"));
             Fs f = image;
             row.mutate(f);
-            auto tree = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(f.bytes.data()), f.bytes.size());
+            auto tree =
+                ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(f.bytes.data()), f.bytes.size());
             const auto& v = tree.findings;
             auto [fsckOk, listing] = Fsck(f.bytes);
             EXPECT_EQ(v.Intact(), row.intact) << v.fault;
@@ -192,13 +211,21 @@ TEST_F(Cramfs, VerdictAgreesWithTheSystemCheckerOnEveryMutation)
             EXPECT_EQ(v.offset, static_cast<int64_t>(image.at));
             if (v.Intact() && fsckOk) {
                 EXPECT_EQ(Listing(tree, "x"), listing);
+                // Each line starts with the mode as ls shows the extracted entry's.
+                std::string ours;
+                for (std::size_t i = 0; i < tree.entries.size(); ++i)
+                    ours += tree.Line(i).substr(0, 11) + tree.PathOf(i) + "\n";
+                const std::string modes =
+                    test::RunProcess({"/usr/bin/find", ".", "-printf", "%M /%P\\n"}, dir / "x").out;
+                EXPECT_EQ(Sorted(modes), Sorted(ours));
             }
             // The quick check streams from the file and sees what the superblock and CRC show.
             test::WriteFile(dir / "probe", f.bytes);
             auto quick = ops::QuickCheckCramfs(dir / "probe", 0, static_cast<int64_t>(f.bytes.size()));
             EXPECT_EQ(quick.crcOk, v.crcOk);
             EXPECT_FALSE(quick.deep);
-            EXPECT_EQ(ops::CheckCramfs(dir / "probe", 0, static_cast<int64_t>(f.bytes.size())).Lines(), v.Lines());
+            EXPECT_EQ(ops::CheckCramfs(dir / "probe", 0, static_cast<int64_t>(f.bytes.size())).Lines(),
+                      v.Lines());
         }
     }
 }
@@ -219,7 +246,8 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         if (i > 0)
             deep.bytes[at + 12] = 'd';
     }
-    auto tree = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(deep.bytes.data()), deep.bytes.size());
+    auto tree =
+        ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(deep.bytes.data()), deep.bytes.size());
     EXPECT_TRUE(tree.findings.fault.starts_with("Pfad länger als 4096 Bytes")) << tree.findings.fault;
     // Offsets and sizes past the end, cut anywhere: a verdict, never a read outside the bytes.
     const Bytes& real = images[0].bytes;
