@@ -6,12 +6,16 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <zlib.h>
 
+#include "core/DemoImages.h"
+#include "core/modMain.h"
 #include "operations/CramfsReader.h"
+#include "operations/RootInsert.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestSupport.h"
 
@@ -255,5 +259,67 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         Bytes part = real.substr(0, cut);
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_FALSE(t.findings.Intact()) << cut;
+    }
+}
+
+TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
+{
+    test::ResetPanne();
+    test::InstallDataFiles(dir.Path());
+    std::map<int, std::string> source;
+    for (const auto& image : demo::WriteDemoImages(dir / "images"))
+        source[image.expectedClass] = image.path;
+    const std::string big = dir / "big";
+    // Into an image with and one without boot loader: every byte outside the root area is the
+    // source's, the area is the file system and 0xFF, and what is cut out again is the same tree.
+    const std::string original = Fsck(images[0].bytes).second;
+    for (int cls : {11, 22}) {
+        SCOPED_TRACE(cls);
+        const std::string out = dir / ("out-" + std::to_string(cls));
+        auto check = ops::CheckRootInsert(source[cls], cls, big);
+        ASSERT_FALSE(check.refusal) << *check.refusal;
+        ASSERT_EQ(ops::InsertRoot(check, source[cls], big, out).kind, ops::Outcome::Written);
+        const Bytes in = test::ReadFile(source[cls]), built = test::ReadFile(out);
+        const std::size_t at = cls == 11 ? 0x40000 : 0x20000;
+        ASSERT_EQ(built.size(), in.size());
+        EXPECT_TRUE(built.compare(0, at, in, 0, at) == 0 &&
+                    built.compare(at + 0x600000, Bytes::npos, in, at + 0x600000, Bytes::npos) == 0);
+        Bytes area = images[0].bytes;
+        area.resize(0x600000, '\xFF');
+        EXPECT_TRUE(built.compare(at, 0x600000, area) == 0);
+        auto [ok, listing] = Fsck(built.substr(at, 0x600000));
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(listing, original);
+        EXPECT_EQ(modMain::ImageTest(out), cls);
+    }
+    // Refused with one line and nothing written.
+    Fs broken = images[0];
+    broken.bytes[broken.DataOf("zufall") + 2000] ^= 0x10, broken.FixCrc();
+    test::WriteFile(dir / "broken", broken.bytes);
+    Fs unknown = images[0];
+    unknown.Put(8, unknown.Get(8) | 0x800), unknown.FixCrc();
+    test::WriteFile(dir / "unknown", unknown.bytes);
+    test::WriteFile(dir / "large", Bytes(0x600001, '\0'));
+    test::WriteFile(dir / "text", "kein CramFS\n");
+    struct Row {
+        int cls;
+        std::string fs, refusal;
+    };
+    const std::vector<Row> rows = {
+        {0, big, "'" + source[0] + "' ist kein gültiges Image"},
+        {21, dir / "little", "'" + dir / "little" + "': little-endian — mit mkfs.cramfs -N big neu erzeugen"},
+        {21, dir / "broken", "'" + dir / "broken" + "' ist kein intaktes CramFS: Block von '/zufall' bei "},
+        {12, dir / "unknown",
+         "'" + dir / "unknown" +
+             "' ist kein intaktes CramFS: Merkmal 0x00000800 dem Kernel der Box unbekannt"},
+        {12, dir / "large", "'" + dir / "large" + "': 0x00600001 [6291457] Bytes - zu groß!"},
+        {21, dir / "text", "'" + dir / "text" + "' ist kein intaktes CramFS: keine CramFS-Kennung gefunden"},
+    };
+    for (const auto& row : rows) {
+        auto check = ops::CheckRootInsert(source[row.cls], row.cls, row.fs);
+        auto outcome = ops::InsertRoot(check, source[row.cls], row.fs, dir / "refused");
+        EXPECT_EQ(outcome.kind, ops::Outcome::Refused) << row.fs;
+        EXPECT_TRUE(outcome.message.text.starts_with(row.refusal)) << outcome.message.text;
+        EXPECT_FALSE(test::Exists(dir / "refused"));
     }
 }
