@@ -15,6 +15,7 @@
 #include "core/DemoImages.h"
 #include "core/modMain.h"
 #include "operations/CramfsReader.h"
+#include "operations/ImageMap.h"
 #include "operations/RootInsert.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestSupport.h"
@@ -321,5 +322,61 @@ TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
         EXPECT_EQ(outcome.kind, ops::Outcome::Refused) << row.fs;
         EXPECT_TRUE(outcome.message.text.starts_with(row.refusal)) << outcome.message.text;
         EXPECT_FALSE(test::Exists(dir / "refused"));
+    }
+}
+
+TEST_F(Cramfs, TheMapNamesEachRegionAndWhatItHolds)
+{
+    test::ResetPanne();
+    test::InstallDataFiles(dir.Path());
+    std::map<int, std::string> source;
+    for (const auto& image : demo::WriteDemoImages(dir / "images"))
+        source[image.expectedClass] = image.path;
+    const ops::DataFilePaths data{dir / "1zu2.dat", dir / "2zu1.dat", dir / "boot.dat"};
+    for (int cls : {11, 22})
+        ASSERT_EQ(ops::InsertRoot(ops::CheckRootInsert(source[cls], cls, dir / "big"), source[cls],
+                                  dir / "big", dir / ("with-" + std::to_string(cls)))
+                      .kind,
+                  ops::Outcome::Written);
+    const std::string root = "CramFS big-endian, " +
+                             ops::SizeText(static_cast<int64_t>(images[0].bytes.size())) +
+                             ", intakt, 10 Einträge, Rest 0xFF";
+    // change: what is done to the image before it is mapped
+    struct Row {
+        int cls;
+        std::string file;
+        std::function<void(Bytes&)> change;
+        std::vector<std::string> holds;
+    };
+    const std::vector<Row> rows = {
+        {11, dir / "with-11", [](Bytes&) {}, {"gleich boot.dat", "gleich 2zu1.dat (1x)", root, "belegt"}},
+        {22,
+         dir / "with-22",
+         [](Bytes& b) { b.replace(0x620000, Bytes::npos, Bytes(0x1C0000, '\xFF')); },
+         {"gleich 1zu2.dat (2x)", root, "leer (0xFF)"}},
+        {22,
+         dir / "with-22",
+         [](Bytes& b) { b[0x20000 + 0x500000] = 0, b[0x620000] = 0x19, b[0x620001] = '\x85'; },
+         {"gleich 1zu2.dat (2x)", root.substr(0, root.size() - 4) + "nicht 0xFF",
+          "belegt, beginnt mit JFFS2-Kennung"}},
+        {12,
+         source[12],
+         [](Bytes& b) { b[0x20005] ^= 1, b[5] ^= 1; },
+         {"nicht gleich boot.dat", "weder gleich 1zu2.dat noch gleich 2zu1.dat", "kein CramFS, belegt",
+          "belegt"}},
+    };
+    for (const auto& row : rows) {
+        Bytes bytes = test::ReadFile(row.file);
+        row.change(bytes);
+        test::WriteFile(dir / "mapped", bytes);
+        std::vector<std::string> holds;
+        int64_t next = 0;
+        for (const auto& region : ops::MapImage(dir / "mapped", row.cls, data)) {
+            holds.push_back(region.Holds());
+            EXPECT_EQ(region.start, next);  // in order, without gaps, to the end of the image
+            next = region.end + 1;
+        }
+        EXPECT_EQ(next, static_cast<int64_t>(bytes.size()));
+        EXPECT_EQ(holds, row.holds) << row.file;
     }
 }
