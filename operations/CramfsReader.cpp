@@ -161,6 +161,8 @@ private:
             const std::size_t length = pathLength + name.size() + 1;
             if (length > kMaxPath)
                 return Fail("Pfad länger als " + std::to_string(kMaxPath) + " Bytes (" + Hex(at) + ")");
+            if (tree_.entries.size() > limit_ / kInodeSize)
+                return Fail("mehr Einträge, als Platz für sie ist (" + Hex(at) + ")");
             tree_.entries.push_back(Entry(child, std::move(name), static_cast<int64_t>(self)));
             const std::size_t index = tree_.entries.size() - 1;
             bool ok = S_ISDIR(child.mode)   ? Directory(index, child, length)
