@@ -130,51 +130,80 @@ private:
         return e;
     }
 
+    // A directory being read: where its next entry stands and how many of its bytes are left.
+    struct Open {
+        std::size_t self;
+        uint64_t at;
+        int64_t left;
+        std::size_t pathLength;
+        uint64_t next = 0;     // behind the entry last read, once its own tree is done
+        bool pending = false;  // an entry was read whose tree is being walked
+    };
+
+    bool Enter(std::size_t self, const Inode& dir, std::size_t pathLength)
+    {
+        if (dir.offset == 0 && dir.size != 0)
+            return Fail("Verzeichnis " + Where(self) + " ohne Versatz, aber mit Größe");
+        if (dir.offset != 0)
+            startDir_ = std::min(startDir_, dir.offset);
+        open_.push_back({self, dir.offset, static_cast<int64_t>(dir.size), pathLength});
+        return true;
+    }
+
+    // Depth first, as the directories store their entries; with a stack of its own, so that a
+    // deep tree needs no deep recursion.
     bool Directory(std::size_t self, const Inode& dir, std::size_t pathLength)
     {
-        uint64_t at = dir.offset;
-        int64_t left = dir.size;
-        if (at == 0 && left != 0)
-            return Fail("Verzeichnis " + Where(self) + " ohne Versatz, aber mit Größe");
-        if (at != 0)
-            startDir_ = std::min(startDir_, at);
-        while (left > 0) {
+        if (!Enter(self, dir, pathLength))
+            return false;
+        while (!open_.empty()) {
+            Open& d = open_.back();
+            if (d.pending) {  // back from an entry: the next one stands behind it
+                d.pending = false, d.at = d.next;
+                if (d.at <= startDir_)
+                    return Fail("Eintrag vor dem ersten Verzeichnis (" + Hex(d.at) + ")");
+                endDir_ = std::max(endDir_, d.at);
+            }
+            if (d.left <= 0) {
+                open_.pop_back();
+                continue;
+            }
+            const uint64_t at = d.at;
+            const std::size_t parent = d.self;
             if (at + kInodeSize > limit_)
-                return Fail("Eintrag in " + Where(self) + " hinter dem Ende (" + Hex(at) + ")");
+                return Fail("Eintrag in " + Where(parent) + " hinter dem Ende (" + Hex(at) + ")");
             // Each entry is read once: a directory that leads back into one already read is a loop.
             if (inodeSeen_[at / 4])
                 return Fail("Eintrag bei " + Hex(at) + " mehrfach verwendet (Schleife)");
             inodeSeen_[at / 4] = true;
             Inode child = At(at);
-            left -= static_cast<int64_t>(kInodeSize + child.nameLength);
+            d.left -= static_cast<int64_t>(kInodeSize + child.nameLength);
+            d.next = at + kInodeSize + child.nameLength, d.pending = true;
             if (child.nameLength == 0)
-                return Fail("Name der Länge 0 in " + Where(self));
+                return Fail("Name der Länge 0 in " + Where(parent));
             if (at + kInodeSize + child.nameLength > limit_)
-                return Fail("Name in " + Where(self) + " hinter dem Ende (" + Hex(at) + ")");
+                return Fail("Name in " + Where(parent) + " hinter dem Ende (" + Hex(at) + ")");
             const char* raw = reinterpret_cast<const char*>(d_ + at + kInodeSize);
             std::string name(raw, strnlen(raw, child.nameLength));
             // Names are padded to four bytes with at most three zeros.
             if (child.nameLength - name.size() > 3)
-                return Fail("Name in " + Where(self) + " zu kurz für seine Länge (" + Hex(at) + ")");
+                return Fail("Name in " + Where(parent) + " zu kurz für seine Länge (" + Hex(at) + ")");
             if (name == "." || name == ".." || name.find('/') != std::string::npos)
-                return Fail("unzulässiger Name in " + Where(self) + " (" + Hex(at) + ")");
-            const std::size_t length = pathLength + name.size() + 1;
+                return Fail("unzulässiger Name in " + Where(parent) + " (" + Hex(at) + ")");
+            const std::size_t length = d.pathLength + name.size() + 1;
             if (length > kMaxPath)
                 return Fail("Pfad länger als " + std::to_string(kMaxPath) + " Bytes (" + Hex(at) + ")");
             if (tree_.entries.size() > limit_ / kInodeSize)
                 return Fail("mehr Einträge, als Platz für sie ist (" + Hex(at) + ")");
-            tree_.entries.push_back(Entry(child, std::move(name), static_cast<int64_t>(self)));
+            tree_.entries.push_back(Entry(child, std::move(name), static_cast<int64_t>(parent)));
             const std::size_t index = tree_.entries.size() - 1;
-            bool ok = S_ISDIR(child.mode)   ? Directory(index, child, length)
+            // `d` is not used below: entering a directory may move the stack.
+            bool ok = S_ISDIR(child.mode)   ? Enter(index, child, length)
                       : S_ISREG(child.mode) ? File(index, child)
                       : S_ISLNK(child.mode) ? Link(index, child)
                                             : Special(index, child);
             if (!ok)
                 return false;
-            at += kInodeSize + child.nameLength;
-            if (at <= startDir_)
-                return Fail("Eintrag vor dem ersten Verzeichnis (" + Hex(at) + ")");
-            endDir_ = std::max(endDir_, at);
         }
         return true;
     }
@@ -295,6 +324,7 @@ private:
     std::size_t superAt_;
     CramfsTree& tree_;
     std::vector<bool> inodeSeen_, pointerSeen_;  // per four bytes
+    std::vector<Open> open_;
     std::set<std::pair<uint64_t, uint32_t>> checked_;
     uint64_t inputBudget_;
     uint64_t startDir_ = kNone, endDir_ = 0, startData_ = kNone, endData_ = 0;

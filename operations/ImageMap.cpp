@@ -56,8 +56,7 @@ bool Equals(const BinaryFile& image, int64_t offset, int64_t n, const std::strin
 std::string MapRegion::Holds() const
 {
     switch (region) {
-    case layout::Region::BootLoader:
-        return equalTo.empty() ? "nicht gleich boot.dat" : "gleich " + equalTo;
+    case layout::Region::BootLoader: return equalTo.empty() ? "nicht gleich boot.dat" : "gleich " + equalTo;
     case layout::Region::FlashKind:
         return equalTo.empty() ? "weder gleich 1zu2.dat noch gleich 2zu1.dat"
                                : "gleich " + equalTo + (equalTo == "2zu1.dat" ? " (1x)" : " (2x)");
