@@ -47,13 +47,13 @@ void WriteImage(const std::string& path, const std::string& boot, const std::str
 }
 }  // namespace
 
-std::vector<DemoImage> WriteDemoImages(const std::string& dir)
+std::vector<DemoImage> WriteDemoImages(const std::string& dir, const modMain::DataFiles& dataFiles)
 {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    std::string boot = ReadAll(modMain::strFileBoot);
-    std::string k1 = ReadAll(modMain::strFile2zu1);
-    std::string k2 = ReadAll(modMain::strFile1zu2);
+    std::string boot = ReadAll(dataFiles.fileBoot);
+    std::string k1 = ReadAll(dataFiles.file2zu1);
+    std::string k2 = ReadAll(dataFiles.file1zu2);
     const long long body = layout::kBodyRemainderSize;
     std::string d = dir.empty() || dir.back() == '/' ? dir : dir + "/";
 

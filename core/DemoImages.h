@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/DataFiles.h"
+
 namespace stellmark::demo {
 
 struct DemoImage {
@@ -12,8 +14,8 @@ struct DemoImage {
 };
 
 // Writes the demo images into `dir` (created when missing) and returns them in a fixed order.
-// Needs the data-file paths that FileCheck sets. Throws Failure when a file cannot be written.
-std::vector<DemoImage> WriteDemoImages(const std::string& dir);
+// Built from the given data files. Throws Failure when a file cannot be written.
+std::vector<DemoImage> WriteDemoImages(const std::string& dir, const modMain::DataFiles& dataFiles);
 
 // The deterministic filler of the demo bodies: byte i of a body remainder.
 unsigned char BodyByte(long long i);

@@ -12,36 +12,7 @@
 
 namespace stellmark::modMain {
 
-std::string strFile1zu2;
-std::string strFile2zu1;
-std::string strFileBoot;
-std::string strDataDir;
-
-std::string FileCheck()
-{
-    Proc p("[modMain] Function FileCheck() As String");
-    std::string result;
-    return p.Run(result, [&] {
-        std::string dir;
-        p.Step([&] { dir = wsFiles::IsSlash(program::Dir()); });
-        strDataDir = dir;
-        std::string missing;
-        for (const char* name : kDataFileNames) {
-            if (!wsFiles::FileExist(dir + name))
-                missing += std::string(name) + "\r\n";
-        }
-        if (!missing.empty()) {
-            result = missing + "\r\nkonnten nicht gefunden werden!";
-            return;
-        }
-        strFile1zu2 = dir + "1zu2.dat";
-        strFile2zu1 = dir + "2zu1.dat";
-        strFileBoot = dir + "boot.dat";
-        result = "ok";
-    });
-}
-
-int32_t ImageTest(const std::string& strSource)
+int32_t ImageTest(const std::string& strSource, const DataFiles& dataFiles)
 {
     Proc p("[modMain] Function ImageTest(strSource As String) As Long", {{"strSource", strSource}});
     int32_t result = 0;
@@ -71,9 +42,9 @@ int32_t ImageTest(const std::string& strSource)
             return got == signature.size() && n == head.size() && head == signature;
         };
         int32_t kind = 0;
-        if (matches(strFile2zu1))
+        if (matches(dataFiles.file2zu1))
             kind = 1;
-        if (matches(strFile1zu2))
+        if (matches(dataFiles.file1zu2))
             kind = 2;
         p.Step([&] { image.Close(); });
         result = kind != 0 ? base + kind : 0;

@@ -1,26 +1,12 @@
 #pragma once
-// The image core: data files, classification and the copy engine.
+// The image core: classification and the copy engine.
 #include <cstdint>
 #include <string>
 
+#include "core/DataFiles.h"
 #include "files/BinaryFile.h"
 
 namespace stellmark::modMain {
-
-// Full paths of the three data files, set by FileCheck once all three are found.
-extern std::string strFile1zu2;
-extern std::string strFile2zu1;
-extern std::string strFileBoot;
-
-// The folder FileCheck looked in last, ending in "/"; empty before the first check.
-extern std::string strDataDir;
-
-// "ok" when 1zu2.dat, 2zu1.dat and boot.dat lie beside the program; else the list of the
-// missing ones and a closing line.
-std::string FileCheck();
-
-// The three data files' names, in the order FileCheck looks for them.
-inline constexpr const char* kDataFileNames[] = {"1zu2.dat", "2zu1.dat", "boot.dat"};
 
 // Image classes.
 inline constexpr int32_t kNoImage = 0;
@@ -29,7 +15,8 @@ inline constexpr int32_t k2xWithBoot = 12;
 inline constexpr int32_t k1xWithoutBoot = 21;
 inline constexpr int32_t k2xWithoutBoot = 22;
 
-int32_t ImageTest(const std::string& strSource);
+// The class of `strSource`, its flash kind told by the signatures of the located data files.
+int32_t ImageTest(const std::string& strSource, const DataFiles& dataFiles);
 std::string ImageTestText(int32_t Value);
 // The same text without a trace entry, for code that only looks a class up.
 std::string ClassText(int32_t imageClass);

@@ -3,6 +3,7 @@
 
 #include "core/DemoImages.h"
 #include "errors/Failure.h"
+#include "errors/Program.h"
 #include "core/modMain.h"
 
 using namespace stellmark;
@@ -10,14 +11,15 @@ using namespace stellmark;
 int main(int argc, char** argv)
 {
     std::string dir = argc > 1 ? argv[1] : "demo-images";
-    std::string check = modMain::FileCheck();
+    modMain::DataFiles dataFiles = modMain::Locate({program::Dir()});
+    std::string check = modMain::FileCheck(dataFiles);
     if (check != "ok") {
         std::cerr << "Die folgende(n) Datei(en)\n\n" << check << "\n";
         return 1;
     }
     try {
-        for (const auto& image : demo::WriteDemoImages(dir)) {
-            int32_t cls = modMain::ImageTest(image.path);
+        for (const auto& image : demo::WriteDemoImages(dir, dataFiles)) {
+            int32_t cls = modMain::ImageTest(image.path, dataFiles);
             std::cout << image.path << ": " << modMain::ImageTestText(cls) << " ("
                       << modMain::GetHexValue(modMain::GetImageSize(image.path)) << ")\n";
         }

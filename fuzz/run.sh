@@ -17,9 +17,9 @@ out=$build/fuzz
 [[ $seed =~ ^[1-9][0-9]*$ ]] || { echo "FEHLER: SEED muss eine Zahl ab 1 sein" >&2; exit 2; }
 sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile}.cpp)
 case $target in
-  inputs) sources+=("$src"/core/modMain.cpp "$src"/operations/Actions.cpp); max_len=256 ;;
+  inputs) sources+=("$src"/core/{modMain,DataFiles}.cpp "$src"/operations/*.cpp); max_len=256 ;;
   ini) sources+=("$src"/files/{IniText,IniStore}.cpp); max_len=4096 ;;
-  cramfs) sources+=("$src"/core/modMain.cpp "$src"/operations/{Actions,CramfsCheck,CramfsReader}.cpp); max_len=16384 ;;
+  cramfs) sources+=("$src"/core/{modMain,DataFiles}.cpp "$src"/operations/*.cpp); max_len=16384 ;;
   *) echo "FEHLER: unbekanntes Ziel '$target' (inputs, ini, cramfs)" >&2; exit 2 ;;
 esac
 sources+=("$src/fuzz/${target}_fuzz.cpp")

@@ -198,7 +198,7 @@ std::vector<std::string> CramfsFindings::Lines() const
                         (holeBlocks ? ", mit Löchern" : "") +
                         (crcPresent ? "" : "; ohne CRC nur am Aufbau geprüft"));
     else if (plausible)
-        lines.push_back("Inhalt: nicht geprüft (Schnellprüfung: Superblock und CRC)");
+        lines.push_back("Inhalt: nicht geprüft (Schnellprüfung; vollständig: stellmark-cli karte)");
     return lines;
 }
 

@@ -80,7 +80,7 @@ std::string MapRegion::Holds() const
     }
 }
 
-std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, const DataFilePaths& data)
+std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, const DataFiles& data)
 {
     using layout::Region;
     BinaryFile image;
@@ -96,11 +96,11 @@ std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, con
     };
     if (layout::HasBootLoader(imageClass)) {
         MapRegion& boot = add(Region::BootLoader, "Bootloader");
-        if (Equals(image, boot.start, boot.Size(), data.boot))
+        if (Equals(image, boot.start, boot.Size(), data.fileBoot))
             boot.equalTo = "boot.dat";
     }
     MapRegion& kind = add(Region::FlashKind, "Flash-Art-Block");
-    for (auto [file, name] : {std::pair{&data.f2zu1, "2zu1.dat"}, std::pair{&data.f1zu2, "1zu2.dat"}})
+    for (auto [file, name] : {std::pair{&data.file2zu1, "2zu1.dat"}, std::pair{&data.file1zu2, "1zu2.dat"}})
         if (kind.equalTo.empty() && Equals(image, kind.start, kind.Size(), *file))
             kind.equalTo = name;
     MapRegion& root = add(Region::Root, "Root-Bereich");

@@ -9,6 +9,7 @@
 
 #include "core/Layout.h"
 #include "operations/CramfsCheck.h"
+#include "operations/DataFileLookup.h"
 
 namespace stellmark::ops {
 
@@ -26,12 +27,8 @@ struct MapRegion {
     std::string Holds() const;
 };
 
-struct DataFilePaths {
-    std::string f1zu2, f2zu1, boot;
-};
-
 // The regions of an image of class `imageClass` (11, 12, 21 or 22) in order. An image that
 // cannot be read is a Failure about it.
-std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, const DataFilePaths& data);
+std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, const DataFiles& data);
 
 }  // namespace stellmark::ops

@@ -62,13 +62,13 @@ RootInsertCheck CheckRootInsert(const std::string& source, int32_t sourceClass, 
 }
 
 Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, const std::string& cramfs,
-                   const std::string& output, Overwrite overwrite)
+                   const std::string& output, const DataFiles& dataFiles, Overwrite overwrite)
 {
     if (check.refusal)
         return {Outcome::Refused, {*check.refusal, Icon::Exclamation, ""}};
     if (SameFile(source, output) || SameFile(cramfs, output))
         return {Outcome::Refused, kSameFile};
-    if (auto refusal = OutputRefusal(output))
+    if (auto refusal = OutputRefusal(output, dataFiles))
         return {Outcome::Refused, *refusal};
     struct stat st {};
     if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)

@@ -24,9 +24,11 @@ struct RootInsertCheck {
 RootInsertCheck CheckRootInsert(const std::string& source, int32_t sourceClass, const std::string& cramfs);
 
 // Writes the image to `output` through a temporary file that takes the name only when complete.
-// Refuses an output that is the source, the file system or no regular file, like every action.
+// Refuses an output that is the source, the file system, a data file or no regular file, like
+// every action.
 Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, const std::string& cramfs,
-                   const std::string& output, Overwrite overwrite = Overwrite::Replace);
+                   const std::string& output, const DataFiles& dataFiles,
+                   Overwrite overwrite = Overwrite::Replace);
 
 // The first reason the findings are no file system the box can be given, in a few words.
 std::string CramfsProblem(const CramfsFindings& f);

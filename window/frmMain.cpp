@@ -220,7 +220,10 @@ void frmMain::Form_Load()
         }
 
         std::string check;
-        p.Step([&] { check = modMain::FileCheck(); });
+        p.Step([&] {
+            dataFiles_ = ops::LocateDataFiles({program::Dir()});
+            check = modMain::FileCheck(dataFiles_);
+        });
         if (check != "ok") {
             p.Step([&] {
                 services.MessageBox(ops::MissingFilesText(check), kMessageTitle, platform::Icon::Information);
@@ -399,7 +402,7 @@ void frmMain::MakeSettings()
         if (!chosen)
             return;
         int32_t imageClass = 0;
-        p.Step([&] { imageClass = modMain::ImageTest(path); });
+        p.Step([&] { imageClass = modMain::ImageTest(path, dataFiles_); });
         p.Step([&] { lblInfo->setText(Q(modMain::ImageTestText(imageClass))); });
         ops::ListState state;
         p.Step([&] { state = ops::ListFor(true, imageClass, UseOnlyValidImages_); });
@@ -491,6 +494,7 @@ void frmMain::cmdStart_Click()
         request.source = S(txtFile->text());
         request.actionText = S(Combo1->currentText());
         request.expert = {S(txtStart->text()), S(txtEnde->text()), lngImageSize_};
+        request.dataFiles = dataFiles_;
         ops::Outcome outcome;
         std::string output;
         p.Step([&] {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "core/DataFiles.h"
 #include "ui_frmMain.h"
 
 class QTimer;
@@ -116,7 +117,8 @@ private:
     bool blnLoading_ = false;
     bool blnHover_ = false;
     int32_t lngImageSize_ = 0;
-    int16_t unloadMode_ = 0;  // 0: closed by the window system, 1: from code
+    modMain::DataFiles dataFiles_;  // located at start-up, beside the program
+    int16_t unloadMode_ = 0;        // 0: closed by the window system, 1: from code
     bool unloaded_ = false;
 
     // Moving the window itself where the window system does not.

@@ -22,7 +22,7 @@ protected:
             ::mkdir((dir / sub).c_str(), 0755);
         ResetPanne();
         data = InstallDataFiles(dir / "data");
-        for (const auto& image : demo::WriteDemoImages(dir / "img"))
+        for (const auto& image : demo::WriteDemoImages(dir / "img", data.files))
             images[image.expectedClass] = image.path;
     }
     // The whole call, with the data files' folder (a subfolder of dir) in front.

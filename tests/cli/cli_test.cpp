@@ -2,6 +2,7 @@
 // class, its answers and exit codes, the summary, the JSON and the CramFS check.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 #include "generated/StellmarkVersion.h"
+#include "cli/Table.h"
+#include "cli/Commands.h"
 #include "tests/cli/CliTest.h"
 
 using namespace stellmark;
@@ -415,32 +418,64 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsSchema)
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
 }
 
-TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName)
+TEST_F(Cli, TheManualPageAndTheCompletionFollowTheCommandTable)
 {
     const std::string page = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.1",
                       completion = std::string(STELLMARK_PACKAGING) + "/stellmark-cli.bash";
     // The page sets without a warning (that it is installed and shows is the install check's),
-    // and its table of actions is the tool's own list, short name and full text.
+    // names every command and option of the table, and its table of actions is the tool's own list.
     EXPECT_EQ(test::RunProcess({"/usr/bin/groff", "-k", "-man", "-Tutf8", "-ww", "-z", page}).err, "");
+    const std::string text = test::ReadFile(page);
+    auto roff = [](std::string_view name) {
+        std::string escaped;
+        for (char c : name)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        return escaped;
+    };
+    for (const auto& c : cli::kCommands)
+        EXPECT_NE(text.find(".BI " + roff(c.name) + " \""), std::string::npos) << c.name;
+    for (const auto& o : cli::kOptions)
+        EXPECT_NE(text.find((o.shortName ? std::string("\\-") + o.shortName + " \", \" " : std::string()) +
+                            "\\-\\-" + roff(o.name)),
+                  std::string::npos)
+            << o.name;
     const std::string actions = test::RunProcess({STELLMARK_CLI, "--aktionen"}).out;
     EXPECT_EQ(std::count(actions.begin(), actions.end(), '\n'), 10) << actions;
-    EXPECT_NE(test::ReadFile(page).find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
-    // words: the command line typed so far, the last word being completed
+    EXPECT_NE(text.find(".TS\nl l.\n" + actions + ".TE\n"), std::string::npos) << actions;
+
+    // The completion script is the one the table makes; a changed table leaves the new one here.
+    if (test::ReadFile(completion) != cli::CompletionScript()) {
+        test::WriteFile("stellmark-cli.bash", cli::CompletionScript());
+        ADD_FAILURE() << "the completion differs from the table; the one it makes is in "
+                      << std::filesystem::current_path() / "stellmark-cli.bash";
+    }
+    test::WriteFile(dir / "mit leer.img", "");
+    // words: the command line typed so far, the last word being completed; want: the answers
+    // joined by "|"
     struct Case {
         std::string words, want;
     };
     const std::vector<Case> cases = {
-        {.words = "CLI ''", .want = "info run cramfs"},
+        {.words = "CLI ''", .want = "info|run|cramfs"},
         {.words = "CLI --data-dir /tmp r", .want = "run"},
-        {.words = "CLI run 1x-", .want = "1x-ohne 1x-mit 1x-block"},
-        {.words = "CLI -f run --start 0 b", .want = "bootloader bereich"},
+        {.words = "CLI run 1x-", .want = "1x-ohne|1x-mit|1x-block"},
+        {.words = "CLI -f run --start 0 b", .want = "bootloader|bereich"},
         {.words = "CLI --da", .want = "--data-dir"},
         {.words = "CLI info --j", .want = "--json"},
+        {.words = "CLI run --j", .want = ""},
+        {.words = "CLI info --s", .want = ""},
+        {.words = "CLI info mit", .want = "mit leer.img"},
+        {.words = "CLI run bereich mit", .want = "mit leer.img"},
+        {.words = "CLI --data-dir=no", .want = "--data-dir=none"},
+        {.words = "CLI --data-dir = none info mi", .want = "mit leer.img"},
+        {.words = "CLI --data-dir = no", .want = "none"},
+        {.words = "CLI -- run b", .want = "bootloader|bereich"},
     };
     for (const auto& c : cases) {
         std::string script = "CLI=" + std::string(STELLMARK_CLI) + "; source \"$0\"; COMP_WORDS=(" + c.words +
                              "); COMP_WORDS[0]=$CLI; COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _stellmark_cli; "
-                             "echo \"${COMPREPLY[*]}\"";
-        EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}).out, c.want + "\n") << c.words;
+                             "IFS='|'; echo \"${COMPREPLY[*]}\"";
+        EXPECT_EQ(test::RunProcess({"/bin/bash", "-c", script, completion}, dir.Path()).out, c.want + "\n")
+            << c.words;
     }
 }

@@ -54,28 +54,28 @@ TEST_F(Classify, SizeAndSignatureDecideTheClass)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         int before = OpenDescriptors();
-        EXPECT_EQ(ImageTest(Image("img", c.bytes)), c.cls);
+        EXPECT_EQ(ImageTest(Image("img", c.bytes), data.files), c.cls);
         EXPECT_EQ(OpenDescriptors(), before);
     }
     // Equal data-file signatures make every match 2x.
-    test::WriteFile(strFile1zu2, data.f2zu1);
-    EXPECT_EQ(ImageTest(Image("a", WithAt(0x800000, 0x20000, sig1))), 12);
-    EXPECT_EQ(ImageTest(Image("b", WithAt(0x7E0000, 0, sig1))), 22);
+    test::WriteFile(data.files.file1zu2, data.f2zu1);
+    EXPECT_EQ(ImageTest(Image("a", WithAt(0x800000, 0x20000, sig1)), data.files), 12);
+    EXPECT_EQ(ImageTest(Image("b", WithAt(0x7E0000, 0, sig1)), data.files), 22);
     // A zero-filled body against data files shorter than the signature matches nothing.
-    test::WriteFile(strFile2zu1, std::string(10, '\0')), test::WriteFile(strFile1zu2, "");
-    EXPECT_EQ(ImageTest(Image("zeros", std::string(0x7E0000, '\0'))), 0);
+    test::WriteFile(data.files.file2zu1, std::string(10, '\0')), test::WriteFile(data.files.file1zu2, "");
+    EXPECT_EQ(ImageTest(Image("zeros", std::string(0x7E0000, '\0')), data.files), 0);
 }
 
 TEST_F(Classify, FailuresGiveClassZeroAndWrongLengthOpensNoDataFile)
 {
     test::ScriptedPresenter chooser({kLeave, kLeave});
-    EXPECT_EQ(ImageTest(dir / "missing.img"), 0);
+    EXPECT_EQ(ImageTest(dir / "missing.img", data.files), 0);
     ASSERT_EQ(chooser.calls.size(), 1u);
     EXPECT_EQ(chooser.calls[0].number, "53 (Datei nicht gefunden)");
-    strFile1zu2 = dir / "gone1", strFile2zu1 = dir / "gone2";
-    EXPECT_EQ(ImageTest(Image("txt", "hello")), 0);
+    data.files.file1zu2 = dir / "gone1", data.files.file2zu1 = dir / "gone2";
+    EXPECT_EQ(ImageTest(Image("txt", "hello"), data.files), 0);
     EXPECT_EQ(chooser.calls.size(), 1u);
-    EXPECT_EQ(ImageTest(Image("body", WithAt(0x7E0000, 0, data.f2zu1.substr(0, 16)))), 0);
+    EXPECT_EQ(ImageTest(Image("body", WithAt(0x7E0000, 0, data.f2zu1.substr(0, 16))), data.files), 0);
     ASSERT_EQ(chooser.calls.size(), 2u);
     EXPECT_EQ(chooser.calls[1].number + " " + chooser.calls[1].proc, "53 (Datei nicht gefunden) ImageTest");
 }

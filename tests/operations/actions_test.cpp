@@ -51,13 +51,13 @@ TEST(Plan, RefusalsNamesDataFilesAndExpertRange)
 {
     test::ResetPanne();
     test::TempDir dir;
-    test::InstallDataFiles(dir.Path());
+    const auto data = test::InstallDataFiles(dir.Path());
     // What each written action takes and writes is checked byte for byte in execute_test; here
     // the proposed names, and the refusals before any dialog.
     for (int32_t cls : {0, 11, 12, 21, 22}) {
         SCOPED_TRACE(cls);
         auto plan = [&](std::string_view text) {
-            return PlanAction(std::string(text), cls, "/images/base_2x.img",
+            return PlanAction(std::string(text), cls, "/images/base_2x.img", data.files,
                               {"0x20000", "0x40000", 0x800000});
         };
         auto refusal = [&](std::string_view text) {
@@ -79,7 +79,7 @@ TEST(Plan, RefusalsNamesDataFilesAndExpertRange)
              {kVarExtract, kPpcbootExtract, kIdxfsInsert, kVarInsert, kRootInsert, kPpcbootInsert})
             EXPECT_EQ(refusal(text), kNotAvailable.text) << text;
     }
-    EXPECT_EQ(PlanAction("1X OHNE BOOTLOADER ERZEUGEN", 11, "x").kind, Plan::Nothing);
+    EXPECT_EQ(PlanAction("1X OHNE BOOTLOADER ERZEUGEN", 11, "x", data.files).kind, Plan::Nothing);
     // The expert range must lie inside the image and hold at least one byte.
     struct Case {
         std::string start, end;
@@ -99,7 +99,7 @@ TEST(Plan, RefusalsNamesDataFilesAndExpertRange)
         {"0xFFFFFFFF", "5", 10, false},
     };
     for (const auto& c : cases) {
-        Plan p = PlanAction(std::string(kExpert), 11, "x", {c.start, c.end, c.size});
+        Plan p = PlanAction(std::string(kExpert), 11, "x", {}, {c.start, c.end, c.size});
         EXPECT_EQ(p.kind == Plan::Write, c.ok) << c.start << ".." << c.end;
         EXPECT_EQ(c.ok ||
                       (p.refusal.icon == Icon::Exclamation && p.refusal.title == "Stellmark - Fehler" &&
@@ -113,7 +113,7 @@ TEST(Plan, ABuildRefusesADataFileOfAnotherLengthBeforeTheDialog)
 {
     test::ResetPanne();
     test::TempDir dir;
-    test::InstallDataFiles(dir.Path());
+    const auto data = test::InstallDataFiles(dir.Path());
     const std::string boot = dir / "boot.dat", d21 = dir / "2zu1.dat";
     // file: the data file spoiled; content: its new bytes, or nullptr when it is removed
     struct Case {
@@ -142,16 +142,19 @@ TEST(Plan, ABuildRefusesADataFileOfAnotherLengthBeforeTheDialog)
         SCOPED_TRACE(c.says);
         std::string keep = test::ReadFile(c.file);
         c.content ? test::WriteFile(c.file, c.content) : (void)::unlink(c.file.c_str());
-        Plan p = PlanAction(std::string(c.action), 21, "/images/base_2x.img");
+        Plan p = PlanAction(std::string(c.action), 21, "/images/base_2x.img", data.files);
         EXPECT_EQ(p.kind, Plan::Refuse);
         EXPECT_EQ(
             std::tie(p.refusal.text, p.refusal.title),
             std::make_tuple(c.says + "\r\nEs wird kein Image erzeugt.", std::string("Stellmark - Fehler")));
         // A longer file is refused alike; actions that do not use the file go on.
         test::WriteFile(c.file, keep + "x");
-        EXPECT_EQ(PlanAction(std::string(c.action), 21, "/images/base_2x.img").kind, Plan::Refuse);
-        EXPECT_EQ(PlanAction(std::string(c.file == boot ? k1xOhne : k2xMit), 21, "/images/base_2x.img").kind,
-                  Plan::Write);
+        EXPECT_EQ(PlanAction(std::string(c.action), 21, "/images/base_2x.img", data.files).kind,
+                  Plan::Refuse);
+        EXPECT_EQ(
+            PlanAction(std::string(c.file == boot ? k1xOhne : k2xMit), 21, "/images/base_2x.img", data.files)
+                .kind,
+            Plan::Write);
         test::WriteFile(c.file, keep);
     }
 }

@@ -13,7 +13,7 @@
 #include <zlib.h>
 
 #include "core/DemoImages.h"
-#include "core/modMain.h"
+#include "operations/Inspect.h"
 #include "operations/CramfsReader.h"
 #include "operations/ImageMap.h"
 #include "operations/RootInsert.h"
@@ -266,9 +266,9 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
 TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
 {
     test::ResetPanne();
-    test::InstallDataFiles(dir.Path());
+    const auto data = test::InstallDataFiles(dir.Path()).files;
     std::map<int, std::string> source;
-    for (const auto& image : demo::WriteDemoImages(dir / "images"))
+    for (const auto& image : demo::WriteDemoImages(dir / "images", data))
         source[image.expectedClass] = image.path;
     const std::string big = dir / "big";
     // Into an image with and one without boot loader: every byte outside the root area is the
@@ -279,7 +279,7 @@ TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
         const std::string out = dir / ("out-" + std::to_string(cls));
         auto check = ops::CheckRootInsert(source[cls], cls, big);
         ASSERT_FALSE(check.refusal) << *check.refusal;
-        ASSERT_EQ(ops::InsertRoot(check, source[cls], big, out).kind, ops::Outcome::Written);
+        ASSERT_EQ(ops::InsertRoot(check, source[cls], big, out, data).kind, ops::Outcome::Written);
         const Bytes in = test::ReadFile(source[cls]), built = test::ReadFile(out);
         const std::size_t at = cls == 11 ? 0x40000 : 0x20000;
         ASSERT_EQ(built.size(), in.size());
@@ -291,7 +291,7 @@ TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
         auto [ok, listing] = Fsck(built.substr(at, 0x600000));
         EXPECT_TRUE(ok);
         EXPECT_EQ(listing, original);
-        EXPECT_EQ(modMain::ImageTest(out), cls);
+        EXPECT_EQ(ops::Classify(out, data), cls);
     }
     // Refused with one line and nothing written.
     Fs broken = images[0];
@@ -318,7 +318,7 @@ TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
     };
     for (const auto& row : rows) {
         auto check = ops::CheckRootInsert(source[row.cls], row.cls, row.fs);
-        auto outcome = ops::InsertRoot(check, source[row.cls], row.fs, dir / "refused");
+        auto outcome = ops::InsertRoot(check, source[row.cls], row.fs, dir / "refused", data);
         EXPECT_EQ(outcome.kind, ops::Outcome::Refused) << row.fs;
         EXPECT_TRUE(outcome.message.text.starts_with(row.refusal)) << outcome.message.text;
         EXPECT_FALSE(test::Exists(dir / "refused"));
@@ -328,14 +328,13 @@ TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
 TEST_F(Cramfs, TheMapNamesEachRegionAndWhatItHolds)
 {
     test::ResetPanne();
-    test::InstallDataFiles(dir.Path());
+    const auto data = test::InstallDataFiles(dir.Path()).files;
     std::map<int, std::string> source;
-    for (const auto& image : demo::WriteDemoImages(dir / "images"))
+    for (const auto& image : demo::WriteDemoImages(dir / "images", data))
         source[image.expectedClass] = image.path;
-    const ops::DataFilePaths data{dir / "1zu2.dat", dir / "2zu1.dat", dir / "boot.dat"};
     for (int cls : {11, 22})
         ASSERT_EQ(ops::InsertRoot(ops::CheckRootInsert(source[cls], cls, dir / "big"), source[cls],
-                                  dir / "big", dir / ("with-" + std::to_string(cls)))
+                                  dir / "big", dir / ("with-" + std::to_string(cls)), data)
                       .kind,
                   ops::Outcome::Written);
     const std::string root = "CramFS big-endian, " +

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         test::ResetPanne(), data = test::InstallDataFiles(dir.Path());
-        for (const auto& image : demo::WriteDemoImages(dir / "images"))
+        for (const auto& image : demo::WriteDemoImages(dir / "images", data.files))
             images[image.expectedClass] = image.path;
     }
     Outcome Run(std::string_view action, const std::string& source, const std::string& output,
@@ -25,9 +25,10 @@ protected:
         Proc p("[frmMain] Private Sub cmdStart_Click()");
         Outcome o;
         p.Run([&] {
-            o = Start(p, {std::string(action), source, expert, std::nullopt}, [&](const std::string& name) {
-                return (proposed ? *proposed = name : name), Choice{output};
-            });
+            o = Start(p, {std::string(action), source, expert, std::nullopt, data.files},
+                      [&](const std::string& name) {
+                          return (proposed ? *proposed = name : name), Choice{output};
+                      });
         });
         return o;
     }
@@ -85,7 +86,7 @@ TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes)
             ASSERT_EQ(o.kind, Outcome::Written);
             int64_t offset = c.offset + (c.shift && cls < 20 ? B : 0);
             EXPECT_TRUE(test::ReadFile(out) == c.lead + source.substr(offset, c.length));
-            EXPECT_EQ(c.built < 0 || modMain::ImageTest(out) == c.built, true);
+            EXPECT_EQ(c.built < 0 || modMain::ImageTest(out, data.files) == c.built, true);
             ::unlink(out.c_str());
         }
     }

@@ -102,13 +102,11 @@ bool Exists(const std::string& path)
 
 DataFiles InstallDataFiles(const std::string& dir)
 {
-    DataFiles d{Pattern(0x20000, 12), Pattern(0x20000, 21), Pattern(0x20000, 99)};
+    DataFiles d{Pattern(0x20000, 12), Pattern(0x20000, 21), Pattern(0x20000, 99), {}};
     WriteFile(dir + "/1zu2.dat", d.f1zu2);
     WriteFile(dir + "/2zu1.dat", d.f2zu1);
     WriteFile(dir + "/boot.dat", d.boot);
-    modMain::strFile1zu2 = dir + "/1zu2.dat";
-    modMain::strFile2zu1 = dir + "/2zu1.dat";
-    modMain::strFileBoot = dir + "/boot.dat";
+    d.files = modMain::LookIn(dir);
     return d;
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/DataFiles.h"
 #include "errors/Program.h"
 #include "errors/frmPanne.h"
 
@@ -142,10 +143,11 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
-// Writes three data files of 0x20000 bytes with distinct signatures into `dir` and points the
-// core's data-file paths at them. Returns the contents: 1zu2, 2zu1, boot.
+// Writes three data files of 0x20000 bytes with distinct signatures into `dir`. Returns the
+// contents (1zu2, 2zu1, boot) and the files as the core locates them there.
 struct DataFiles {
     std::string f1zu2, f2zu1, boot;
+    modMain::DataFiles files;
 };
 DataFiles InstallDataFiles(const std::string& dir);
 

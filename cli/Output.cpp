@@ -1,0 +1,86 @@
+#include "cli/Output.h"
+
+#include <iostream>
+
+#include "errors/Program.h"
+
+namespace stellmark::cli {
+
+std::string Lines(std::string text)
+{
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.replace(at, 2, "\n");
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+void Say(const std::string& text) { std::cerr << kName << ": " << Lines(text) << std::endl; }
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+int Usage(const std::string& problem, const std::string& command)
+{
+    Say(problem);
+    std::cerr << "Hilfe: stellmark-cli " << (command.empty() ? "" : command + " ") << "--help" << std::endl;
+    return kUsage;
+}
+
+int Missing(const std::string& path)
+{
+    Say(Quoted(path) + " kann nicht gelesen werden: Datei nicht gefunden (Fehler 53)");
+    return kFailed;
+}
+
+ops::DataFiles DataFilesFor(const Call& call)
+{
+    return ops::LocateDataFiles({call.Value("data-dir").value_or(program::Dir())});
+}
+
+void SayDataFilesMissing(const ops::DataFiles& data)
+{
+    std::string names;
+    for (const auto& n : data.Missing())
+        names += (names.empty() ? "" : ", ") + n;
+    Say("im Ordner " + Quoted(data.folder) + " fehlen die Datendateien " + names +
+        ".\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.");
+}
+
+std::string ActionLine(const ops::Action& a)
+{
+    std::string name(a.shortName);
+    return "  " + name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') + std::string(a.text) +
+           "\n";
+}
+
+std::string Named(const ops::Action& a)
+{
+    return a.shortName.empty() ? "\"" + std::string(a.text) + "\""
+                               : std::string(a.shortName) + " (" + std::string(a.text) + ")";
+}
+
+Json SizeJson(int64_t size) { return {{"bytes", size}, {"text", ops::SizeText(size)}}; }
+
+Json FindingsJson(const ops::CramfsFindings& f)
+{
+    return {{"found", f.found},
+            {"big_endian", f.bigEndian},
+            {"offset", f.offset},
+            {"signature", f.signature},
+            {"stated_size", f.statedSize},
+            {"available", f.available},
+            {"fits", f.fits},
+            {"complete", f.complete},
+            {"crc",
+             {{"present", f.crcPresent},
+              {"checked", f.crcChecked},
+              {"ok", f.crcOk},
+              {"stored", f.crcStored},
+              {"computed", f.crcComputed}}},
+            {"sound", f.Sound()},
+            {"lines", f.Lines()}};
+}
+
+void PrintJson(const Json& json) { std::cout << json.dump(2) << "\n"; }
+
+}  // namespace stellmark::cli

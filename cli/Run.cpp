@@ -1,0 +1,127 @@
+// run: one action, as the window's Start button carries it out, with a summary of what was written.
+#include <algorithm>
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "errors/Proc.h"
+
+namespace stellmark::cli {
+
+std::string RunActions()
+{
+    std::string text = "\nAktionen:\n";
+    for (const auto& a : ops::kActions)
+        if (!a.shortName.empty())
+            text += ActionLine(a);
+    return text + "\n"
+                  "Nach dem Schreiben nennt eine Zeile Pfad, Größe und bei gebauten Images deren Art.\n"
+                  "Ist ein gebautes Image nicht von der Art, die die Aktion baut (Datendateien\n"
+                  "vertauscht oder falsch), folgen eine Warnung und Rückgabewert 4.\n";
+}
+
+namespace {
+// Why the action is not for this source, as one message; empty when it is offered.
+int RefuseUnoffered(const ops::Action& action, const std::string& source, const ops::DataFiles& data,
+                    std::optional<int32_t> cls, const std::vector<const ops::Action*>& offered)
+{
+    if (!data.Found()) {
+        SayDataFilesMissing(data);
+        Say("ohne sie ist die Art von " + Quoted(source) + " unbekannt; möglich ist nur bereich.");
+        return kRefused;
+    }
+    std::string list;
+    for (const auto* a : offered)
+        list += std::string(list.empty() ? "" : ", ") + std::string(a->shortName);
+    Say(Named(action) + " ist für " + Quoted(source) + " (" + ops::ClassText(*cls) +
+        ") nicht möglich.\nMöglich: " + list);
+    return kRefused;
+}
+
+// The summary line and, for a build that is not of the class it should be, the warning.
+int PrintWritten(const Call& call, const ops::Action& action, const std::string& output,
+                 const ops::DataFiles& data)
+{
+    std::string summary = "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output));
+    int code = kOk;
+    if (action.does == ops::Action::Does::Build) {
+        int32_t built = ops::Classify(output, data);
+        int32_t wanted = ops::BuiltClass(action);
+        summary += ", " + ops::ClassText(built);
+        if (built != wanted) {
+            Say("Warnung: " + Quoted(output) + " ist kein \"" + ops::ClassText(wanted) + "\", sondern \"" +
+                ops::ClassText(built) + "\". Die Datendateien in " + Quoted(data.folder) +
+                " sind vertauscht oder falsch.");
+            code = kWrongClass;
+        }
+    }
+    if (!call.Has("quiet"))
+        std::cout << summary << "\n";
+    return code;
+}
+}  // namespace
+
+int Run(const Call& call)
+{
+    const std::string &actionName = call.operands[0], &source = call.operands[1], &output = call.operands[2];
+    const ops::Action* action = ops::FindByName(actionName);
+    if (!action) {
+        const ops::Action* near = ops::NearMiss(actionName);
+        return Usage("unbekannte Aktion \"" + actionName + "\"." +
+                         (near ? " Meinten Sie " + Named(*near) + "?" : ""),
+                     "run");
+    }
+    bool expert = action->does == ops::Action::Does::Expert;
+    if (!expert && (call.Has("start") || call.Has("end")))
+        return Usage("--start und --end gelten nur für bereich", "run");
+    if (output.empty())
+        return Usage("AUSGABE ist leer", "run");
+    if (!ops::FileExists(source))
+        return Missing(source);
+    // What the window answers for every file, offered or not.
+    if (action->does == ops::Action::Does::NotAvailable) {
+        Say(ops::kNotAvailable.text);
+        return kRefused;
+    }
+
+    ops::DataFiles data = DataFilesFor(call);
+    std::optional<int32_t> cls;
+    if (data.Found())
+        cls = ops::Classify(source, data);
+    auto offered = ops::Offered(cls);
+    if (std::find(offered.begin(), offered.end(), action) == offered.end())
+        return RefuseUnoffered(*action, source, data, cls, offered);
+
+    ops::Request request{std::string(action->text), source, {}, cls.value_or(0), data};
+    if (expert) {
+        // Measured now, as the window measures it when the expert entry is shown; the range
+        // is never shifted.
+        request.expert.imageSize = ops::ImageSize(source);
+        request.expert.start = call.Value("start").value_or("0");
+        request.expert.end = call.Value("end").value_or(ops::HexText(request.expert.imageSize));
+        request.imageClass = 0;
+    }
+
+    Proc p("[stellmark-cli] run");
+    ops::Outcome outcome;
+    p.Run([&] {
+        // Without --force "no overwrite" holds up to the moment the result takes its name.
+        outcome = ops::Start(p, request, [&](const std::string&) {
+            return ops::Choice{output, call.Has("force") ? Overwrite::Replace : Overwrite::Refuse};
+        });
+    });
+    switch (outcome.kind) {
+    case ops::Outcome::Written: break;
+    case ops::Outcome::Refused: Say(outcome.message.text); return kRefused;
+    case ops::Outcome::Exists:
+        Say("Die Datei " + Quoted(output) + " ist schon vorhanden. Zum Überschreiben --force angeben.");
+        return kRefused;
+    case ops::Outcome::NotWritten: Say(outcome.message.text); return kFailed;
+    case ops::Outcome::Cancelled:
+    case ops::Outcome::Nothing:
+    case ops::Outcome::Failed: Say(Quoted(output) + " wurde nicht geschrieben."); return kFailed;
+    }
+    return PrintWritten(call, *action, output, data);
+}
+
+}  // namespace stellmark::cli

@@ -1,0 +1,92 @@
+#include "cli/Table.h"
+
+#include <algorithm>
+
+#include "cli/Commands.h"
+
+namespace stellmark::cli {
+
+const std::vector<OptionSpec> kOptions = {
+    {.name = "data-dir",
+     .value = "ORDNER",
+     .completes = Completes::Folder,
+     .help = "Datendateien 1zu2.dat, 2zu1.dat, boot.dat dort statt neben dem Programm"},
+    {.name = "ausfuehrlich", .shortName = 'v', .help = "bei einem Fehler auch Prozedur und Zeile nennen"},
+    {.name = "help", .shortName = 'h', .help = "Hilfe; hinter einem Befehl die Hilfe zu diesem Befehl"},
+    {.name = "version", .help = "Name und Version"},
+    // For the shell's completion; the manual page names it.
+    {.name = "aktionen"},
+    {.name = "force", .shortName = 'f', .help = "eine vorhandene AUSGABE ersetzen"},
+    {.name = "quiet", .shortName = 'q', .help = "keine Zeile über das Geschriebene"},
+    {.name = "start", .value = "X", .help = "Beginn für „bereich“ (dezimal oder 0x...), Vorgabe 0"},
+    {.name = "end", .value = "Y", .help = "Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße"},
+    {.name = "json", .help = "ein JSON-Objekt statt Textzeilen"},
+};
+
+const std::vector<std::string_view> kGlobalOptions = {"data-dir", "ausfuehrlich", "help", "version",
+                                                      "aktionen"};
+
+const std::vector<Command> kCommands = {
+    {.name = "info",
+     .operands = {{"DATEI"}},
+     .options = {"json"},
+     .summary = "Art, Größe, angebotene Aktionen und CramFS im Root-Bereich",
+     .synopsis = "[--json] [--data-dir ORDNER] DATEI",
+     .description = "Nennt die Art des Images, seine Größe und die Aktionen, die das Fenster dafür anbietet\n"
+                    "(Kurzname und voller Text); bei einem gültigen Image auch, ob im Root-Bereich ein\n"
+                    "intaktes CramFS steht. Ohne Datendateien bleibt die Art unbekannt (Rückgabewert 1).\n",
+     .optionColumn = 9,
+     .handler = Info},
+    {.name = "run",
+     .operands = {{"AKTION", Completes::Action}, {"QUELLE"}, {"AUSGABE"}},
+     .options = {"force", "start", "end", "quiet"},
+     .summary = "führt eine Aktion aus wie der Start-Knopf des Fensters",
+     .synopsis = "[OPTIONEN] AKTION QUELLE AUSGABE",
+     .description = "AKTION ist ein Kurzname (Groß-/Kleinschreibung egal) oder der volle Text, wie ihn\n"
+                    "das Fenster zeigt. Angeboten wird, was das Fenster für die Art der QUELLE anbietet;\n"
+                    "für jede Datei „bereich“.\n",
+     .optionColumn = 18,
+     .moreHelp = RunActions,
+     .handler = Run},
+    {.name = "cramfs",
+     .operands = {{"DATEI"}},
+     .options = {"json"},
+     .summary = "prüft eine CramFS-Datei gegen den Root-Bereich (6 MiB)",
+     .synopsis = "[--json] DATEI",
+     .description = "Die erste Zeile ist die Größe der Datei und ob sie in den Root-Bereich passt\n"
+                    "(„- im Limit!“ oder „- zu groß!“); die weiteren sagen, ob ein CramFS darin steht\n"
+                    "(Kennung in beiden Byte-Reihenfolgen, Signatur, Größe laut Superblock, CRC32).\n"
+                    "Rückgabewert 0 nur, wenn die Datei passt und ein intaktes CramFS ist.\n",
+     .optionColumn = 9,
+     .handler = Cramfs},
+};
+
+const Command* FindCommand(std::string_view name)
+{
+    auto it =
+        std::find_if(kCommands.begin(), kCommands.end(), [&](const Command& c) { return c.name == name; });
+    return it == kCommands.end() ? nullptr : &*it;
+}
+
+const OptionSpec* FindOption(std::string_view name)
+{
+    auto it =
+        std::find_if(kOptions.begin(), kOptions.end(), [&](const OptionSpec& o) { return o.name == name; });
+    return it == kOptions.end() ? nullptr : &*it;
+}
+
+bool Takes(const Command& command, std::string_view option)
+{
+    auto has = [&](const std::vector<std::string_view>& list) {
+        return std::find(list.begin(), list.end(), option) != list.end();
+    };
+    return has(kGlobalOptions) || has(command.options);
+}
+
+std::optional<std::string> Call::Value(std::string_view option) const
+{
+    auto it = given.find(option);
+    return it == given.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+}  // namespace stellmark::cli
