@@ -29,7 +29,7 @@ std::string GeneralHelp()
         std::string call(c.name);
         for (const auto& operand : c.operands)
             call += " " + std::string(operand.name);
-        text += Columns(call, 28, c.summary);
+        text += Columns(call + (c.many ? "..." : ""), 28, c.summary);
     }
     text += "\nOptionen (vor oder hinter dem Befehl; -- beendet die Optionen):\n";
     for (auto name : kGlobalOptions)

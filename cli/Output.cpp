@@ -77,10 +77,23 @@ Json FindingsJson(const ops::CramfsFindings& f)
               {"ok", f.crcOk},
               {"stored", f.crcStored},
               {"computed", f.crcComputed}}},
+            {"flags", f.flags},
+            {"unknown_flags", f.UnknownFlags()},
+            {"full_check", f.deep},
+            {"entries", f.deep ? Json(f.entries) : Json(nullptr)},
+            {"holes", f.holeBlocks},
+            {"fault", f.fault.empty() ? Json(nullptr) : Json(f.fault)},
+            {"intact", f.Intact()},
             {"sound", f.Sound()},
             {"lines", f.Lines()}};
 }
 
-void PrintJson(const Json& json) { std::cout << json.dump(2) << "\n"; }
+namespace {
+bool jsonLines = false;
+}
+
+void SetJsonLines(bool on) { jsonLines = on; }
+
+void PrintJson(const Json& json) { std::cout << (jsonLines ? json.dump() : json.dump(2)) << "\n"; }
 
 }  // namespace stellmark::cli

@@ -112,12 +112,14 @@ int Dispatch(const Call& call)
     const Command& command = *call.command;
     if (auto problem = OptionNotTaken(call))
         return Usage(*problem, call.commandName);
-    if (call.operands.size() != command.operands.size()) {
+    if (call.operands.size() != command.operands.size() &&
+        !(command.many && call.operands.size() > command.operands.size())) {
         std::vector<std::string> names;
         for (const auto& operand : command.operands)
             names.emplace_back(operand.name);
         return Usage(std::string(command.name) + " braucht " +
-                         (names.size() == 1 ? "genau eine " + names[0] : Enumeration(names)),
+                         (names.size() == 1 ? (command.many ? "mindestens eine " : "genau eine ") + names[0]
+                                            : Enumeration(names)),
                      call.commandName);
     }
     return command.handler(call);

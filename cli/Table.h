@@ -42,6 +42,7 @@ struct Command {
     std::size_t optionColumn = 0;           // where the help's option texts start
     std::string (*moreHelp)() = nullptr;    // what follows the options in the help
     int (*handler)(const Call&) = nullptr;
+    bool many = false;  // the last operand may be given several times, like file(1)'s files
 };
 
 extern const std::vector<Command> kCommands;

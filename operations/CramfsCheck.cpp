@@ -155,6 +155,30 @@ CramfsFindings QuickCheckCramfs(const std::string& path, int64_t offset, int64_t
     return f;
 }
 
+std::string CramfsProblem(const CramfsFindings& f)
+{
+    if (!f.readError.empty())
+        return "nicht lesbar (" + f.readError + ")";
+    if (!f.found)
+        return "keine CramFS-Kennung gefunden";
+    if (!f.plausible)
+        return "Größe laut Superblock zu klein für einen Superblock";
+    if (!f.complete)
+        return "unvollständig";
+    if (f.crcPresent && !f.crcOk)
+        return "CRC32 falsch";
+    if (f.UnknownFlags() != 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Merkmal 0x%08X dem Kernel der Box unbekannt", f.UnknownFlags());
+        return text;
+    }
+    if (!f.fault.empty())
+        return f.fault;
+    if (!f.fits)
+        return "Größe laut Superblock - zu groß!";
+    return "";
+}
+
 bool CramfsFindings::Intact() const
 {
     return found && plausible && complete && (!crcPresent || crcOk) && UnknownFlags() == 0 && fault.empty() &&
@@ -194,8 +218,8 @@ std::vector<std::string> CramfsFindings::Lines() const
     if (!fault.empty())
         lines.push_back("Fehler: " + fault);
     else if (deep)
-        lines.push_back("Inhalt: " + std::to_string(entries) + " Einträge, alle Blöcke entpackt" +
-                        (holeBlocks ? ", mit Löchern" : "") +
+        lines.push_back("Inhalt: " + std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") +
+                        ", alle Blöcke entpackt" + (holeBlocks ? ", mit Löchern" : "") +
                         (crcPresent ? "" : "; ohne CRC nur am Aufbau geprüft"));
     else if (plausible)
         lines.push_back("Inhalt: nicht geprüft (Schnellprüfung; vollständig: stellmark-cli karte)");

@@ -61,6 +61,9 @@ CramfsFindings QuickCheckCramfs(const std::string& path, int64_t offset, int64_t
 // The same on bytes in memory, for the fuzzer and the tests.
 CramfsFindings CheckCramfsBytes(const unsigned char* data, std::size_t size);
 
+// The first reason the findings are no file system the box can be given, in a few words.
+std::string CramfsProblem(const CramfsFindings& f);
+
 // Reads the superblock standing at the start of `head` (or behind the padding) into `f`; the
 // CRC is left to the caller. False when there is no CramFS magic.
 bool ReadCramfsSuperblock(const unsigned char* head, std::size_t size, CramfsFindings& f);

@@ -5,6 +5,7 @@
 
 #include "files/BinaryFile.h"
 #include "operations/Actions.h"
+#include "operations/Inspect.h"
 #include "operations/RootInsert.h"
 
 namespace stellmark::ops {
@@ -68,7 +69,7 @@ std::string MapRegion::Holds() const
                            SizeText(f.statedSize) + ", ";
         text += f.Sound() ? "intakt" : "nicht intakt (" + CramfsProblem(f) + ")";
         if (f.deep)
-            text += ", " + std::to_string(f.entries) + " Einträge";
+            text += ", " + std::to_string(f.entries) + (f.entries == 1 ? " Eintrag" : " Einträge");
         if (f.fits && f.plausible)
             text += erased ? ", Rest 0xFF" : ", Rest nicht 0xFF";
         return text;
@@ -78,6 +79,21 @@ std::string MapRegion::Holds() const
             return "leer (0xFF)";
         return magic.empty() ? "belegt" : "belegt, beginnt mit " + magic + "-Kennung";
     }
+}
+
+Contents ReadContents(const std::string& file, const DataFiles& data)
+{
+    Contents c;
+    if (data.Found())
+        c.imageClass = Classify(file, data);
+    if (IsValidClass(c.imageClass)) {
+        c.start = layout::RangeFor(layout::Region::Root, c.imageClass).first - 1;
+        c.tree = ReadCramfs(file, c.start, layout::kRootSize);
+    } else {
+        c.imageClass = 0;
+        c.tree = ReadCramfs(file, 0, FileLength(file));
+    }
+    return c;
 }
 
 std::vector<MapRegion> MapImage(const std::string& path, int32_t imageClass, const DataFiles& data)

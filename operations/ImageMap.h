@@ -9,6 +9,7 @@
 
 #include "core/Layout.h"
 #include "operations/CramfsCheck.h"
+#include "operations/CramfsReader.h"
 #include "operations/DataFileLookup.h"
 
 namespace stellmark::ops {
@@ -26,6 +27,14 @@ struct MapRegion {
     // What it holds, in a few words.
     std::string Holds() const;
 };
+
+// A CramFS to list: the file itself, or the root area of the valid image it is.
+struct Contents {
+    int32_t imageClass = 0;  // 0: read as a CramFS file from its first byte
+    int64_t start = 0;       // where the file system's bytes begin
+    CramfsTree tree;         // the full check and the entries
+};
+Contents ReadContents(const std::string& file, const DataFiles& data);
 
 // The regions of an image of class `imageClass` (11, 12, 21 or 22) in order. An image that
 // cannot be read is a Failure about it.

@@ -14,30 +14,6 @@ namespace {
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 }  // namespace
 
-std::string CramfsProblem(const CramfsFindings& f)
-{
-    if (!f.readError.empty())
-        return "nicht lesbar (" + f.readError + ")";
-    if (!f.found)
-        return "keine CramFS-Kennung gefunden";
-    if (!f.plausible)
-        return "Größe laut Superblock zu klein für einen Superblock";
-    if (!f.complete)
-        return "unvollständig";
-    if (f.crcPresent && !f.crcOk)
-        return "CRC32 falsch";
-    if (f.UnknownFlags() != 0) {
-        char text[64];
-        std::snprintf(text, sizeof text, "Merkmal 0x%08X dem Kernel der Box unbekannt", f.UnknownFlags());
-        return text;
-    }
-    if (!f.fault.empty())
-        return f.fault;
-    if (!f.fits)
-        return "Größe laut Superblock - zu groß!";
-    return "";
-}
-
 RootInsertCheck CheckRootInsert(const std::string& source, int32_t sourceClass, const std::string& cramfs)
 {
     RootInsertCheck check;

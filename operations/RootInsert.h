@@ -30,7 +30,4 @@ Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, cons
                    const std::string& output, const DataFiles& dataFiles,
                    Overwrite overwrite = Overwrite::Replace);
 
-// The first reason the findings are no file system the box can be given, in a few words.
-std::string CramfsProblem(const CramfsFindings& f);
-
 }  // namespace stellmark::ops

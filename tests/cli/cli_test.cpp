@@ -116,9 +116,9 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {.args = {"frobnicate"},
          .code = 2,
          .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, I},
+        {.args = {"info"},
          .code = 2,
-         .err = "info braucht genau eine DATEI\nHilfe: stellmark-cli info --help\n"},
+         .err = "info braucht mindestens eine DATEI\nHilfe: stellmark-cli info --help\n"},
         {.args = {"run", "bereich", I},
          .code = 2,
          .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
@@ -133,7 +133,7 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
          .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
         {.args = {"run", "bereich", I, "out/d", "--json"},
          .code = 2,
-         .err = "--json gilt nur für info und cramfs\nHilfe: stellmark-cli run --help\n"},
+         .err = "--json gilt nur für info, cramfs, inhalt und karte\nHilfe: stellmark-cli run --help\n"},
         // Actions by short name or full text in any letter case; a near miss gets a suggestion.
         {.args = {"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, .code = 0},
         {.args = {"--data-dir", D, "run", "Bereich", I, "out/n2"}, .code = 0},
@@ -192,7 +192,7 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
          .action = "idxfs extrahieren",
          .verdict = Refused,
          .named = "\"idxfs extrahieren\""},  // never offered
-        {.cls = 11, .action = "root [CramFS] einfügen", .verdict = NotYetThere},
+        {.cls = 11, .action = "var [JFFS2] einfügen", .verdict = NotYetThere},
         {.cls = 0, .action = EX, .verdict = Written},
         {.cls = 0,
          .action = "root [CramFS] extrahieren",
@@ -456,7 +456,7 @@ TEST_F(Cli, TheManualPageAndTheCompletionFollowTheCommandTable)
         std::string words, want;
     };
     const std::vector<Case> cases = {
-        {.words = "CLI ''", .want = "info|run|cramfs"},
+        {.words = "CLI ''", .want = "info|run|cramfs|inhalt|karte"},
         {.words = "CLI --data-dir /tmp r", .want = "run"},
         {.words = "CLI run 1x-", .want = "1x-ohne|1x-mit|1x-block"},
         {.words = "CLI -f run --start 0 b", .want = "bootloader|bereich"},
