@@ -86,14 +86,19 @@ int Karte(const Call& call)
     }
     const auto regions = ops::MapImage(file, cls, data);
     bool sound = false;
-    Json j = {{"file", file}, {"class", {{"code", cls}, {"text", ops::ClassText(cls)}}}, {"regions", Json::array()}};
+    Json j = {{"file", file},
+              {"class", {{"code", cls}, {"text", ops::ClassText(cls)}}},
+              {"regions", Json::array()}};
     if (!call.Has("json"))
         std::cout << ops::ClassText(cls) << "\n";
     for (const auto& r : regions) {
         if (r.cramfs)
             sound = r.cramfs->Sound();
         if (call.Has("json")) {
-            Json region = {{"name", r.name}, {"start", r.start}, {"end", r.end}, {"size", SizeJson(r.Size())},
+            Json region = {{"name", r.name},
+                           {"start", r.start},
+                           {"end", r.end},
+                           {"size", SizeJson(r.Size())},
                            {"holds", r.Holds()}};
             if (r.region == layout::Region::BootLoader || r.region == layout::Region::FlashKind)
                 region["equal_to"] = r.equalTo.empty() ? Json(nullptr) : Json(r.equalTo);
@@ -107,8 +112,8 @@ int Karte(const Call& call)
             continue;
         }
         std::cout << ops::HexText(static_cast<int32_t>(r.start)) << " bis "
-                  << ops::HexText(static_cast<int32_t>(r.end)) << "  " << ops::SizeText(r.Size()) << "  " << r.name
-                  << ": " << r.Holds() << "\n";
+                  << ops::HexText(static_cast<int32_t>(r.end)) << "  " << ops::SizeText(r.Size()) << "  "
+                  << r.name << ": " << r.Holds() << "\n";
         if (r.cramfs && r.cramfs->found)
             for (const auto& line : r.cramfs->Lines())
                 std::cout << "    " << line << "\n";
