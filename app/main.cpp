@@ -1,17 +1,20 @@
 // The window program: Qt in German, the platform services, the error dialog, the main window.
 #include <QApplication>
 #include <QStyleFactory>
+#include <cstdio>
+#include <exception>
 
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
 #include "platform/QtServices.h"
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
 #include "errors/Protocol.h"
 #include "platform/Translations.h"
 #include "window/frmMain.h"
 #include "errors/frmPanne.h"
 
-int main(int argc, char** argv)
+namespace {
+int Run(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
@@ -25,8 +28,8 @@ int main(int argc, char** argv)
     // Every failure is logged to the .EPT file before the dialog asks how to go on.
     stellmark::ErrorDialog errorDialog(
         []() -> stellmark::platform::Services& { return stellmark::platform::Get(); });
-    stellmark::frmPanne::Instance().SetPresenter(&errorDialog);
-    stellmark::frmPanne::Instance().SetProtocolWriter(stellmark::AppendProtocolLog);
+    stellmark::frmPanne::Instance().Replace(
+        {.presenter = &errorDialog, .protocolWriter = stellmark::AppendProtocolLog});
 
     stellmark::platform::FileInstanceLock lock;
     stellmark::frmMain w(&lock);
@@ -39,4 +42,21 @@ int main(int argc, char** argv)
         w.OpenImage(args.at(1).toStdString());
     w.show();
     return QApplication::exec();
+}
+}  // namespace
+
+// Nothing may end the program through std::terminate: whatever escapes the window is said on
+// stderr, and every temporary output is removed.
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        stellmark::pending::UnlinkAll();
+        std::fprintf(stderr, "stellmark: interner Fehler: %s\n", e.what());
+    } catch (...) {
+        stellmark::pending::UnlinkAll();
+        std::fprintf(stderr, "stellmark: interner Fehler\n");
+    }
+    return 3;
 }

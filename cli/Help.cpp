@@ -38,7 +38,8 @@ std::string GeneralHelp()
     return text + "\n"
                   "Rückgabewerte: 0 erledigt, 1 abgelehnt (bzw. zu groß, kein intaktes CramFS, Art\n"
                   "unbekannt), 2 Aufruffehler, 3 Fehler oder nicht geschrieben, 4 geschrieben, aber nicht\n"
-                  "von der Art, die die Aktion baut, 128+N nach Signal N.\n";
+                  "von der Art, die die Aktion baut, 5 geschrieben, aber die Standardausgabe versagte,\n"
+                  "128+N nach Signal N.\n";
 }
 
 std::string CommandHelp(const Command& command)

@@ -28,6 +28,10 @@ int Usage(const std::string& problem, const std::string& command)
 
 int Missing(const std::string& path)
 {
+    if (auto what = ops::NotAFile(path)) {
+        Say(*what + ".");
+        return kFailed;
+    }
     Say(Quoted(path) + " kann nicht gelesen werden: Datei nicht gefunden (Fehler 53)");
     return kFailed;
 }
@@ -39,11 +43,17 @@ ops::DataFiles DataFilesFor(const Call& call)
 
 void SayDataFilesMissing(const ops::DataFiles& data)
 {
-    std::string names;
-    for (const auto& n : data.Missing())
-        names += (names.empty() ? "" : ", ") + n;
-    Say("im Ordner " + Quoted(data.folder) + " fehlen die Datendateien " + names +
-        ".\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.");
+    // Missing ones in one line; what stands under the others' names, one line each.
+    std::string names, others;
+    for (std::size_t i = 0; i < data.states.size(); ++i) {
+        if (data.states[i].is == ops::DataFileState::Is::Missing)
+            names += (names.empty() ? "" : ", ") + std::string(ops::kDataFileNames[i]);
+        else if (data.states[i].is != ops::DataFileState::Is::File)
+            others += Quoted(data.folder + ops::kDataFileNames[i]) + " " + data.Problem(i) + ".\n";
+    }
+    Say((names.empty() ? ""
+                       : "im Ordner " + Quoted(data.folder) + " fehlen die Datendateien " + names + ".\n") +
+        others + "Mit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.");
 }
 
 std::string ActionLine(const ops::Action& a)
@@ -94,6 +104,10 @@ bool jsonLines = false;
 
 void SetJsonLines(bool on) { jsonLines = on; }
 
-void PrintJson(const Json& json) { std::cout << (jsonLines ? json.dump() : json.dump(2)) << "\n"; }
+// Names are bytes; JSON is UTF-8: bytes that are no UTF-8 become U+FFFD instead of ending the run.
+void PrintJson(const Json& json)
+{
+    std::cout << json.dump(jsonLines ? -1 : 2, ' ', false, Json::error_handler_t::replace) << "\n";
+}
 
 }  // namespace stellmark::cli

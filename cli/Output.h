@@ -14,14 +14,16 @@ namespace stellmark::cli {
 using Json = nlohmann::ordered_json;
 
 enum Exit {
-    kOk = 0,          // written, in the limit, classified
-    kRefused = 1,     // refused, too large, not a sound CramFS, class unknown
-    kUsage = 2,       // the call itself is wrong
-    kFailed = 3,      // a failure, or the output was not written
-    kWrongClass = 4,  // written, but the built image is not of the class its action builds
+    kOk = 0,            // written, in the limit, classified
+    kRefused = 1,       // refused, too large, not a sound CramFS, class unknown
+    kUsage = 2,         // the call itself is wrong
+    kFailed = 3,        // a failure, or the output was not written
+    kWrongClass = 4,    // written, but the built image is not of the class its action builds
+    kStdoutFailed = 5,  // the output file was written, but standard output could not be
 };
 
 inline constexpr const char* kName = "stellmark-cli";
+inline constexpr const char* kBugReports = "https://github.com/stellmark/stellmark/issues";
 
 // Terminal lines end in LF; the program's CR LF texts are converted on the way out.
 std::string Lines(std::string text);

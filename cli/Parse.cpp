@@ -91,7 +91,8 @@ std::optional<std::string> OptionNotTaken(const Call& call)
 int Dispatch(const Call& call)
 {
     if (call.Has("version")) {
-        std::cout << kName << " " << program::kVersion << "\n";
+        std::cout << kName << " " << program::kVersion << "\n"
+                  << "Lizenz GPLv3+: GNU GPL Version 3 oder neuer <https://gnu.org/licenses/gpl.html>\n";
         return kOk;
     }
     // For the shell's completion: short name and full text of every action that can be offered.
@@ -102,7 +103,8 @@ int Dispatch(const Call& call)
         return kOk;
     }
     if (call.Has("help")) {
-        std::cout << (call.command ? CommandHelp(*call.command) : GeneralHelp());
+        std::cout << (call.command ? CommandHelp(*call.command) : GeneralHelp()) << "\nFehler melden: <"
+                  << kBugReports << ">\n";
         return kOk;
     }
     if (call.commandName.empty())

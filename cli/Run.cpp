@@ -157,11 +157,12 @@ int Run(const Call& call)
 
     ops::Request request{std::string(action->text), source, {}, cls.value_or(0), data};
     if (expert) {
-        // Measured now, as the window measures it when the expert entry is shown; the range
-        // is never shifted.
-        request.expert.imageSize = ops::ImageSize(source);
+        // Measured now, as the window measures it when the expert entry is shown, but in 64 bits:
+        // the command line takes files of any size. The range is never shifted.
+        request.expert.imageSize = ops::FileLength(source);
         request.expert.start = call.Value("start").value_or("0");
-        request.expert.end = call.Value("end").value_or(ops::HexText(request.expert.imageSize));
+        request.expert.end = call.Value("end").value_or(std::to_string(request.expert.imageSize));
+        request.expert.wide = true;
         request.imageClass = 0;
     }
 
@@ -175,6 +176,8 @@ int Run(const Call& call)
     });
     if (int code = SayOutcome(outcome, output); code != kOk)
         return code;
+    for (const auto& note : outcome.notes)
+        Say(note);
     return PrintWritten(call, *action, output, data);
 }
 

@@ -42,7 +42,8 @@ struct Command {
     std::size_t optionColumn = 0;           // where the help's option texts start
     std::string (*moreHelp)() = nullptr;    // what follows the options in the help
     int (*handler)(const Call&) = nullptr;
-    bool many = false;  // the last operand may be given several times, like file(1)'s files
+    bool many = false;        // the last operand may be given several times, like file(1)'s files
+    bool writesFile = false;  // its success means a file was written (exit 5 if stdout then fails)
 };
 
 extern const std::vector<Command> kCommands;

@@ -53,20 +53,35 @@ int main(int argc, char** argv)
     // A closed pipe is a write error to report, not a silent end.
     std::signal(SIGPIPE, SIG_IGN);
     PrintingPresenter presenter;
-    frmPanne::Instance().SetPresenter(&presenter);
-    frmPanne::Instance().SetExit(EndWithFailure);
+    frmPanne::Instance().Replace({.presenter = &presenter, .exit = EndWithFailure});
 
-    Parsed parsed = Parse(argc, argv);
-    int code = parsed.exitCode;
-    if (parsed.call) {
-        presenter.verbose = parsed.call->Has("ausfuehrlich");
-        code = Dispatch(*parsed.call);
+    int code = kFailed;
+    bool writesFile = false;
+    // Nothing may end the run through std::terminate: whatever escapes is said, and every
+    // temporary output is removed.
+    try {
+        Parsed parsed = Parse(argc, argv);
+        code = parsed.exitCode;
+        if (parsed.call) {
+            presenter.verbose = parsed.call->Has("ausfuehrlich");
+            writesFile = parsed.call->command && parsed.call->command->writesFile;
+            code = Dispatch(*parsed.call);
+        }
+    } catch (const std::exception& e) {
+        pending::UnlinkAll();
+        Say(std::string("interner Fehler: ") + e.what());
+        return kFailed;
+    } catch (...) {
+        pending::UnlinkAll();
+        Say("interner Fehler");
+        return kFailed;
     }
     std::cout.flush();
     if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
         int e = errno;
         std::cerr << kName << ": Schreibfehler auf der Standardausgabe: " << std::strerror(e) << std::endl;
-        return code == kOk ? kFailed : code;
+        // The file stands complete; only what was said about it is lost.
+        return code == kOk ? (writesFile ? kStdoutFailed : kFailed) : code;
     }
     return code;
 }

@@ -1,10 +1,12 @@
 #include "core/modMain.h"
 
 #include <array>
+#include <deque>
 #include <cstring>
 #include <limits>
 
 #include "files/BinaryFile.h"
+#include "files/PieceWriter.h"
 #include "core/Layout.h"
 #include "errors/Proc.h"
 #include "errors/Program.h"
@@ -99,8 +101,8 @@ std::string GetHexValue(int32_t Value)
     return std::string("0x00000000").substr(0, 10 - hex.size()) + hex;
 }
 
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart,
-                    int32_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int64_t lngStart,
+                    int64_t lngEnd, const std::string& PrevFile, const std::string& PrevFile1,
                     const std::string& LastFile, const CopyOptions& options)
 {
     Proc p("[modMain] Public Function CopyFile(strSource As String,strDestination As "
@@ -115,46 +117,20 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
             {"LastFile", LastFile}});
     CopyResult result = CopyResult::Failed;
     return p.Run(result, [&] {
-        constexpr std::size_t kBlock = 4096;
-        std::array<unsigned char, kBlock> Buffer{};  // the one copy block of the call
         BinaryFile source;
         TempOutput destination;
-        int64_t written = 0;  // the destination is written from its first byte on, in order
+        PieceWriter writer(destination);
+        // The data files stay open until the output is checked against them.
+        std::deque<BinaryFile> dataFiles;
 
-        // Reads a block at `offset`; at least `need` bytes of it must be there.
-        auto readBlock = [&](const BinaryFile& from, int64_t offset, std::size_t need) {
-            p.Step([&] {
-                if (offset < 0)
-                    throw Failure(err::BadRecordNumber);
-                if (from.ReadAt(offset, Buffer.data(), kBlock) < need)
-                    throw Failure(err::InputPastEnd);  // the file shrank while being copied
-            });
-        };
-        auto writeBlock = [&](std::size_t n) {
-            if (p.Step([&] { destination.WriteAt(written, Buffer.data(), n); }))
-                written += static_cast<int64_t>(n);
-        };
-        auto copyBytes = [&](const BinaryFile& from, int64_t offset, int64_t count) {
-            for (int64_t i = 0; i < count / static_cast<int64_t>(kBlock); ++i) {
-                readBlock(from, offset, kBlock);
-                writeBlock(kBlock);
-                offset += kBlock;
-            }
-            auto rest = static_cast<std::size_t>(count % static_cast<int64_t>(kBlock));
-            if (rest > 0) {
-                readBlock(from, offset, rest);
-                writeBlock(rest);
-            }
-        };
         auto wholeFile = [&](const std::string& name) {
             if (name.empty())
                 return;
-            BinaryFile piece;
+            BinaryFile& piece = dataFiles.emplace_back();
             int64_t length = 0;
             p.Step([&] { piece.OpenRead(name); });
             p.Step([&] { length = piece.Length(); });
-            copyBytes(piece, 0, length);
-            p.Step([&] { piece.Close(); });
+            p.Step([&] { writer.Append(Piece::Range(piece, 0, length)); });
         };
 
         p.Step([&] { source.OpenRead(strSource); });
@@ -166,28 +142,35 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
         p.Step([&] { end = source.Length(); });
         if ((lngEnd != 1 || options.endRule == EndRule::Exact) && lngEnd < end)
             end = lngEnd;
-        int32_t count = 0;
+        int64_t count = 0;
         p.Step([&] {
             int64_t n = end - lngStart + 1;
-            if (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min())
+            if (!options.wide &&
+                (n > std::numeric_limits<int32_t>::max() || n < std::numeric_limits<int32_t>::min()))
                 throw Failure(err::Overflow);
-            count = static_cast<int32_t>(n);
+            count = n;
         });
         if (count > 0)
-            copyBytes(source, int64_t{lngStart} - 1, count);
+            p.Step([&] { writer.Append(Piece::Range(source, int64_t{lngStart} - 1, count)); });
 
         wholeFile(LastFile);
-        p.Step([&] { source.Close(); });
         // A skipped step leaves a gap or stale bytes: such an output never takes the name.
         if (p.AnySkipped()) {
             result = CopyResult::Skipped;
             return;
         }
+        // Read back from the medium before it takes the name: a difference keeps the old file.
         bool named = false;
-        if (!p.Step([&] { named = destination.Commit(options.overwrite); })) {
+        if (!p.Step([&] { named = writer.Commit(options.overwrite); })) {
             result = CopyResult::Skipped;
             return;
         }
+        if (named && options.notes)
+            options.notes->insert(options.notes->end(), destination.Notes().begin(),
+                                  destination.Notes().end());
+        for (BinaryFile& data : dataFiles)
+            p.Step([&] { data.Close(); });
+        p.Step([&] { source.Close(); });
         result = named ? CopyResult::Written : CopyResult::NameTaken;
     });
 }

@@ -2,6 +2,7 @@
 // The image core: classification and the copy engine.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/DataFiles.h"
 #include "files/BinaryFile.h"
@@ -26,7 +27,8 @@ std::string GetHexValue(int32_t Value);
 // Writes PrevFile, PrevFile1, the range lngStart..lngEnd of strSource (1-based, both included;
 // lngEnd 1 means the end of the source) and LastFile into strDestination. Empty names are left
 // out. The destination appears only complete, in one step; until then an old file of that name
-// stays as it was.
+// stays as it was. Before it takes the name the written output is read back from the medium and
+// compared; a difference is a failure.
 enum class EndRule {
     Sentinel,  // lngEnd 1 means the end of the source
     Exact,     // lngEnd 1 means the first byte itself, for a range that is to end there
@@ -34,6 +36,10 @@ enum class EndRule {
 struct CopyOptions {
     EndRule endRule = EndRule::Sentinel;
     Overwrite overwrite = Overwrite::Replace;
+    // Where given, gets what the user should know about a replaced output (one German line
+    // each: what of the old file was not kept, links it had, an owner that changed).
+    std::vector<std::string>* notes = nullptr;
+    bool wide = false;  // a range of more than 32 bits is copied, not an overflow (command line)
 };
 enum class CopyResult {
     Written,
@@ -41,8 +47,8 @@ enum class CopyResult {
     Skipped,    // the user went past a failed step: the output was not written either
     NameTaken,  // Overwrite::Refuse and the name was taken when the result was to get it
 };
-CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int32_t lngStart = 1,
-                    int32_t lngEnd = 1, const std::string& PrevFile = "", const std::string& PrevFile1 = "",
+CopyResult CopyFile(const std::string& strSource, const std::string& strDestination, int64_t lngStart = 1,
+                    int64_t lngEnd = 1, const std::string& PrevFile = "", const std::string& PrevFile1 = "",
                     const std::string& LastFile = "", const CopyOptions& options = {});
 
 }  // namespace stellmark::modMain

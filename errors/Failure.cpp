@@ -83,6 +83,9 @@ int ErrnoToNumber(int errnum, const std::string& path)
 void ThrowErrno(int errnum, const std::string& path, Access access)
 {
     Failure failure(ErrnoToNumber(errnum, path));
+    // Past the file-size limit (ulimit -f) or the file system's largest file: the disk is not full.
+    if (errnum == EFBIG)
+        failure = Failure(failure.Number(), "Datei zu groß");
     if (access != Access::None)
         failure.About(path, access);
     throw failure;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace stellmark::pending {
@@ -18,10 +19,38 @@ struct Slot {
 };
 Slot slots[kSlots];
 
-void OnSignal(int sig)
+// Signals whose default action ends the process without a core: they end it with 128 + n.
+constexpr int kEnding[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                           SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE, SIGPOLL, SIGSTKFLT};
+// Faults and aborts: the files go, then the process ends the way it would have (core, sanitizer
+// report), through the disposition that was there before.
+constexpr int kCrashing[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGSYS, SIGTRAP};
+
+struct sigaction before[NSIG];
+
+void OnEnding(int sig)
 {
     UnlinkAll();
     ::_exit(128 + sig);
+}
+
+void OnCrash(int sig, siginfo_t* info, void*)
+{
+    UnlinkAll();
+    ::sigaction(sig, &before[sig], nullptr);
+    // A fault raised by the hardware repeats when the handler returns; one sent by kill(2) or
+    // abort(3) is sent again, and arrives once this handler has returned.
+    if (info == nullptr || info->si_code <= 0)
+        ::raise(sig);
+}
+
+sigset_t Handled()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kEnding)
+        sigaddset(&set, sig);
+    return set;
 }
 }  // namespace
 
@@ -57,18 +86,33 @@ void UnlinkAll() noexcept
 
 void EndOnSignals()
 {
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigemptyset(&sa.sa_mask);
+    struct sigaction ending {};
+    ending.sa_handler = OnEnding;
     // While one of them is handled, the others wait: the first signal decides the exit status.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&sa.sa_mask, sig);
+    ending.sa_mask = Handled();
     // A signal ignored at start stays ignored: a run under nohup outlives its terminal.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int sig : kEnding) {
         struct sigaction old {};
         if (::sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN)
-            ::sigaction(sig, &sa, nullptr);
+            ::sigaction(sig, &ending, nullptr);
     }
+    struct sigaction crash {};
+    crash.sa_sigaction = OnCrash;
+    crash.sa_flags = SA_SIGINFO;
+    crash.sa_mask = Handled();
+    for (int sig : kCrashing) {
+        if (::sigaction(sig, nullptr, &before[sig]) == 0 && before[sig].sa_handler != SIG_IGN)
+            ::sigaction(sig, &crash, nullptr);
+    }
+    ::signal(SIGXFSZ, SIG_IGN);
 }
+
+Hold::Hold()
+{
+    sigset_t set = Handled();
+    ::pthread_sigmask(SIG_BLOCK, &set, &old_);
+}
+
+Hold::~Hold() { ::pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
 
 }  // namespace stellmark::pending

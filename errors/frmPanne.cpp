@@ -25,7 +25,7 @@ void DefaultExit()
 }
 }  // namespace
 
-frmPanne::frmPanne() : clock_(LocalNow), exit_(DefaultExit) {}
+frmPanne::frmPanne() = default;
 
 frmPanne& frmPanne::Instance()
 {
@@ -33,7 +33,7 @@ frmPanne& frmPanne::Instance()
     return instance;
 }
 
-std::tm frmPanne::Now() const { return clock_(); }
+std::tm frmPanne::Now() const { return services_.clock ? services_.clock() : LocalNow(); }
 
 void frmPanne::Insert(std::size_t index, std::string line)
 {
@@ -71,18 +71,20 @@ int16_t frmPanne::OnError(const std::string& AktModul, const std::string& AktPro
     if (progInfo_.empty())
         progInfo_ = program::BaseName() + "  V" + program::kVersion;
     caption_ = progInfo_ + " - Fehlermeldung";
-    if (presenter_)
-        presenter_->Prepare(*this, ContBits);
-    if (protocolWriter_)
-        protocolWriter_(*this);
-    if (presenter_)
-        presenter_->Beep();
+    // A presenter replaced while it shows keeps this failure to the end.
+    ErrorPresenter* const presenter = services_.presenter;
+    if (presenter)
+        presenter->Prepare(*this, ContBits);
+    if (services_.protocolWriter)
+        services_.protocolWriter(*this);
+    if (presenter)
+        presenter->Beep();
     // Without a presenter nobody can be asked: leaving the procedure loses nothing.
     int16_t choice = kLeave;
-    if (presenter_) {
+    if (presenter) {
         // A failure while the dialog already shows must not switch recording back on.
         bool wasVisible = std::exchange(visible_, true);
-        choice = presenter_->ShowModal(*this);
+        choice = presenter->ShowModal(*this);
         visible_ = wasVisible;
     }
     continueChoice_ = choice;
@@ -95,34 +97,12 @@ std::string frmPanne::LPSTRToVBString(const std::string& text)
     return p == std::string::npos ? std::string() : text.substr(0, p);
 }
 
-void frmPanne::EndProgram() { exit_(); }
+void frmPanne::EndProgram() { services_.exit ? services_.exit() : DefaultExit(); }
 
-ErrorPresenter* frmPanne::SetPresenter(ErrorPresenter* presenter)
+FailureServices frmPanne::Replace(FailureServices services)
 {
-    std::swap(presenter_, presenter);
-    return presenter;
-}
-
-std::function<std::tm()> frmPanne::SetClock(std::function<std::tm()> clock)
-{
-    std::swap(clock_, clock);
-    if (!clock_)
-        clock_ = LocalNow;
-    return clock;
-}
-
-std::function<void()> frmPanne::SetExit(std::function<void()> exitFn)
-{
-    std::swap(exit_, exitFn);
-    if (!exit_)
-        exit_ = DefaultExit;
-    return exitFn;
-}
-
-std::function<void(frmPanne&)> frmPanne::SetProtocolWriter(std::function<void(frmPanne&)> writer)
-{
-    std::swap(protocolWriter_, writer);
-    return writer;
+    std::swap(services_, services);
+    return services;
 }
 
 void frmPanne::ResetForTests()

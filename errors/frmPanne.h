@@ -31,6 +31,17 @@ public:
     virtual int16_t ShowModal(frmPanne& panne) = 0;
 };
 
+// The replaceable parts of the failure handler. An empty clock is the local time, an empty
+// exit removes pending outputs and ends the process with a failure; without a presenter nobody
+// is asked and a procedure is left, without a protocol writer nothing is written.
+struct FailureServices {
+    ErrorPresenter* presenter = nullptr;
+    std::function<std::tm()> clock{};
+    // Called at OnError's step 8 (the protocol written before the beep).
+    std::function<void(frmPanne&)> protocolWriter{};
+    std::function<void()> exit{};
+};
+
 class frmPanne {
 public:
     static constexpr std::size_t kMaxLines = 40;
@@ -74,12 +85,9 @@ public:
     // The failure OnError was last asked about, if any.
     const std::optional<Failure>& HandledFailure() const { return handled_; }
 
-    // Replaceable services. Each setter returns the one it replaced.
-    ErrorPresenter* SetPresenter(ErrorPresenter* presenter);
-    std::function<std::tm()> SetClock(std::function<std::tm()> clock);
-    std::function<void()> SetExit(std::function<void()> exitFn);
-    // Called at OnError's step 8 (the protocol written before the beep).
-    std::function<void(frmPanne&)> SetProtocolWriter(std::function<void(frmPanne&)> writer);
+    // Puts `services` in place of the ones in use and returns those.
+    FailureServices Replace(FailureServices services);
+    const FailureServices& Services() const { return services_; }
 
     // Empties the record and the remembered values; for tests that need a fresh run.
     void ResetForTests();
@@ -97,10 +105,7 @@ private:
     int16_t continueChoice_ = 0;
     std::array<std::string, 4> lblError_;
     std::optional<Failure> handled_;
-    ErrorPresenter* presenter_ = nullptr;
-    std::function<std::tm()> clock_;
-    std::function<void()> exit_;
-    std::function<void(frmPanne&)> protocolWriter_;
+    FailureServices services_;
 };
 
 }  // namespace stellmark

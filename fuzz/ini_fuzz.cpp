@@ -30,11 +30,11 @@ struct Scratch {
             std::abort();
         dir = pattern;
         file = dir + "/f.ini";
-        frmPanne::Instance().SetPresenter(&presenter);
+        frmPanne::Instance().Replace({.presenter = &presenter});
     }
     ~Scratch()
     {
-        frmPanne::Instance().SetPresenter(nullptr);
+        frmPanne::Instance().Replace({});
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }

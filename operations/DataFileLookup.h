@@ -9,6 +9,8 @@
 namespace stellmark::ops {
 
 using modMain::DataFiles;
+using modMain::DataFileState;
+using modMain::kDataFileNames;
 inline DataFiles LocateDataFiles(const std::vector<std::string>& candidateFolders)
 {
     return modMain::Locate(candidateFolders);

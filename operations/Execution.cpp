@@ -22,11 +22,12 @@ Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string&
     if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
         return {Outcome::Exists, {}};
     // No deletion beforehand: an old file stays whole until the new one takes its name.
-    auto result =
-        modMain::CopyFile(source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
-                          {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite});
+    std::vector<std::string> notes;
+    auto result = modMain::CopyFile(
+        source, output, plan.first, plan.last, plan.prevFile, plan.prevFile1, "",
+        {plan.exactEnd ? modMain::EndRule::Exact : modMain::EndRule::Sentinel, overwrite, &notes, plan.wide});
     switch (result) {
-    case modMain::CopyResult::Written: return {Outcome::Written, {}};
+    case modMain::CopyResult::Written: return {Outcome::Written, {}, std::move(notes)};
     case modMain::CopyResult::NameTaken: return {Outcome::Exists, {}};
     case modMain::CopyResult::Skipped: return {Outcome::NotWritten, NotWrittenMessage(output)};
     case modMain::CopyResult::Failed: break;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "errors/Proc.h"
 #include "files/BinaryFile.h"
@@ -26,6 +27,9 @@ struct Outcome {
         Exists,      // Overwrite::Refuse and the name is taken
     } kind = Failed;
     Message message;  // for Refused and NotWritten
+    // For Written: what the user should be told about a replaced file, one German line each
+    // (what of it was not kept, hard links that keep the old content, an owner that changed).
+    std::vector<std::string> notes = {};
 };
 Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string& source,
                 const std::string& output, Overwrite overwrite = Overwrite::Replace);

@@ -15,8 +15,8 @@ bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'
 
 // Plain decimal with optional sign, surrounding spaces and a full stop as decimal separator.
 // Empty when the text is no such number; otherwise the value rounded half to even, or an
-// overflow failure when it does not fit 32 bits.
-std::optional<int32_t> ParseDecimal(const std::string& text)
+// overflow failure when it lies outside min..max.
+std::optional<int64_t> ParseDecimal(const std::string& text, int64_t min, int64_t max)
 {
     std::size_t b = text.find_first_not_of(' ');
     if (b == std::string::npos)
@@ -37,26 +37,44 @@ std::optional<int32_t> ParseDecimal(const std::string& text)
     if ((whole.empty() && frac.empty()) || !digits(whole) || !digits(frac))
         return std::nullopt;
 
-    constexpr int64_t kLimit = int64_t{1} << 32;  // anything beyond is an overflow anyway
     int64_t value = 0;
     bool overflow = false;
     for (char c : whole) {
-        value = value * 10 + (c - '0');
-        if (value > kLimit) {
-            overflow = true;
+        if (value > (INT64_MAX - (c - '0')) / 10) {
+            overflow = true;  // beyond 63 bits is beyond every limit
             break;
         }
+        value = value * 10 + (c - '0');
     }
     if (!overflow && !frac.empty()) {
         bool restNonZero = frac.substr(1).find_first_not_of('0') != std::string_view::npos;
         if (frac[0] > '5' || (frac[0] == '5' && (restNonZero || value % 2 == 1)))
-            ++value;
+            overflow = value++ == INT64_MAX;
     }
     if (negative)
         value = -value;
-    if (overflow || value > INT32_MAX || value < INT32_MIN)
+    if (overflow || value > max || value < min)
         throw Failure(err::Overflow);
-    return static_cast<int32_t>(value);
+    return value;
+}
+
+// "0x" and 1 to `digits` hexadecimal digits, taken as two's complement of that width; empty
+// when the text is no such number.
+std::optional<uint64_t> ParseHex(const std::string& text, std::size_t digits)
+{
+    std::string_view hex(text);
+    hex.remove_prefix(2);
+    if (hex.empty() || hex.size() > digits || !std::all_of(hex.begin(), hex.end(), IsHexDigit))
+        return std::nullopt;
+    return std::stoull(std::string(hex), nullptr, 16);
+}
+
+bool HasVbHexPrefix(const std::string& text)
+{
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("&h") != std::string::npos;
 }
 }  // namespace
 
@@ -66,21 +84,34 @@ int32_t GetInputValue(const std::string& Value)
     // Held as invalid, so that leaving after a failed conversion never passes as offset 0.
     int32_t result = -1;
     return p.Run(result, [&] {
-        std::string lower = Value;
-        for (char& c : lower)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("&h") != std::string::npos)
+        if (HasVbHexPrefix(Value))
             return;
         if (Value.rfind("0x", 0) == 0) {
-            std::string_view hex(Value);
-            hex.remove_prefix(2);
-            if (hex.empty() || hex.size() > 8 || !std::all_of(hex.begin(), hex.end(), IsHexDigit))
-                return;
-            result = static_cast<int32_t>(std::stoul(std::string(hex), nullptr, 16));
+            if (auto v = ParseHex(Value, 8))
+                result = static_cast<int32_t>(static_cast<uint32_t>(*v));
             return;
         }
         p.Step([&] {
-            if (auto v = ParseDecimal(Value))
+            if (auto v = ParseDecimal(Value, INT32_MIN, INT32_MAX))
+                result = static_cast<int32_t>(*v);
+        });
+    });
+}
+
+int64_t GetPosition(const std::string& Value)
+{
+    Proc p("[ops] Function GetPosition(Value As String) As LongLong", {{"Value", Value}});
+    int64_t result = -1;
+    return p.Run(result, [&] {
+        if (HasVbHexPrefix(Value))
+            return;
+        if (Value.rfind("0x", 0) == 0) {
+            if (auto v = ParseHex(Value, 16))
+                result = static_cast<int64_t>(*v);
+            return;
+        }
+        p.Step([&] {
+            if (auto v = ParseDecimal(Value, INT64_MIN, INT64_MAX))
                 result = *v;
         });
     });

@@ -46,6 +46,16 @@ Kind KindOf(mode_t mode)
 }
 }  // namespace
 
+std::optional<std::string> NotAFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return std::nullopt;
+    if (S_ISDIR(st.st_mode))
+        return "'" + path + "' ist ein Ordner";
+    return "'" + path + "' ist keine normale Datei (" + KindOf(st.st_mode).nominative + ")";
+}
+
 std::optional<Message> OutputRefusal(const std::string& output, const DataFiles& dataFiles)
 {
     // The data files are looked for in the folder searched at start-up, whether found or not:

@@ -12,6 +12,11 @@ namespace stellmark::ops {
 // normalised absolute path otherwise.
 bool SameFile(const std::string& a, const std::string& b);
 
+// For a source to read: "'PATH' ist ein Ordner" or "'PATH' ist keine normale Datei (ein Gerät)"
+// when something other than a regular file stands there (links followed); nothing for a regular
+// file or for nothing at all.
+std::optional<std::string> NotAFile(const std::string& path);
+
 // Why `output` can never be written, or nothing: one of the data files, a folder, a pipe, a
 // device, a socket, or a link to nothing or to such a thing.
 // The data files are those in the folder `dataFiles` was looked up in, found or not.

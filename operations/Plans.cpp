@@ -79,8 +79,8 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
     case Does::NotAvailable: return Refuse(kNotAvailable);
     case Does::Expert: break;
     }
-    int32_t start = GetInputValue(expert.start);
-    int32_t end = GetInputValue(expert.end);
+    int64_t start = expert.wide ? GetPosition(expert.start) : GetInputValue(expert.start);
+    int64_t end = expert.wide ? GetPosition(expert.end) : GetInputValue(expert.end);
     if (start < 0 || end < 0 || end > expert.imageSize || end <= start)
         return Refuse(kBadRange);
     Plan plan;
@@ -90,6 +90,7 @@ Plan PlanAction(const std::string& actionText, int32_t imageClass, const std::st
     plan.last = end;
     // The typed range is exact: a range ending at the first byte yields that byte.
     plan.exactEnd = true;
+    plan.wide = expert.wide;
     return plan;
 }
 

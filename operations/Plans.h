@@ -13,9 +13,10 @@ namespace stellmark::ops {
 struct Plan {
     enum Kind { Write, Refuse, Nothing } kind = Nothing;
     std::string initialName;          // proposed in the save dialog
-    int32_t first = 0, last = 0;      // 1-based source positions, both included
+    int64_t first = 0, last = 0;      // 1-based source positions, both included
     std::string prevFile, prevFile1;  // data-file paths written in front, or empty
     bool exactEnd = false;            // last 1 means the first byte, not the end of the source
+    bool wide = false;                // positions beyond 32 bits (the command line's range)
     Message refusal;                  // for Refuse
 };
 
@@ -23,7 +24,8 @@ struct Plan {
 struct ExpertInput {
     std::string start;      // txtStart
     std::string end;        // txtEnde
-    int32_t imageSize = 0;  // lngImageSize, as last measured
+    int64_t imageSize = 0;  // lngImageSize, as last measured
+    bool wide = false;      // 64-bit positions (GetPosition), as the command line takes them
 };
 
 // Plans the action for an image of the given class. Calls CreateFileName (building actions) and

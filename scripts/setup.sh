@@ -9,7 +9,7 @@ shift || true
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev pkg-config
           qt6-base-dev qt6-translations-l10n libgl1-mesa-dev nlohmann-json3-dev zlib1g-dev util-linux groff-base man-db locales
           xvfb xauth xdotool imagemagick hyperfine fonts-liberation2 fonts-dejavu-core
-          fonts-lato)
+          fonts-lato acl attr fusefat dosfstools)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

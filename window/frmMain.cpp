@@ -29,7 +29,7 @@
 #include "platform/DesignFonts.h"
 #include "window/FocusMark.h"
 #include "platform/InstanceLock.h"
-#include "window/Numeric.h"
+#include "window/Settings.h"
 #include "errors/Proc.h"
 #include "errors/Program.h"
 #include "platform/Screen.h"
@@ -40,7 +40,6 @@
 namespace stellmark {
 
 namespace {
-constexpr const char* kSection = "Settings";
 constexpr const char* kMessageTitle = "Stellmark - Mitteilung";
 constexpr const char* kFilter = "Alle Dateien (*.*)|*.*|D-Box Image (*.img)|*.img|";
 constexpr int kFilterShownFirst = 2;
@@ -232,37 +231,22 @@ void frmMain::Form_Load()
             return;
         }
 
-        std::string dir;
-        p.Step([&] { dir = wsFiles::GI(kSection, "LastDir"); });
-        if (dir.empty() || !wsFiles::DirExist(dir))
+        namespace settings = window::settings;
+        p.Step([&] { LastDir_ = settings::ReadLastDir(); });
+        if (LastDir_.empty())
             p.Step([&] { LastDir_ = std::filesystem::current_path().string(); });
-        else
-            LastDir_ = dir;
-
         float top = 0, left = 0;
-        p.Step([&] {
-            if (auto v = window::NumericValue(wsFiles::GI(kSection, "WindowTop")))
-                top = window::ToSingle(*v);
-        });
-        p.Step([&] {
-            if (auto v = window::NumericValue(wsFiles::GI(kSection, "WindowLeft")))
-                left = window::ToSingle(*v);
-        });
+        p.Step([&] { top = settings::ReadTwips(settings::kTop); });
+        p.Step([&] { left = settings::ReadTwips(settings::kLeft); });
         const auto screen = platform::PrimaryScreen();
+        const settings::ScreenTwips twips{screen.twipsPerPixelX, screen.twipsPerPixelY, screen.widthTwips,
+                                          screen.heightTwips};
         p.Step([&] {
-            double x = left, y = top;
-            if (top == 0 || left == 0) {
-                x = (screen.widthTwips - width() * screen.twipsPerPixelX) / 2;
-                y = (screen.heightTwips - height() * screen.twipsPerPixelY) / 2;
-            }
-            move(window::ToPixels(x, screen.twipsPerPixelX), window::ToPixels(y, screen.twipsPerPixelY));
+            const auto at = settings::Place(top, left, twips, width(), height());
+            move(at.x, at.y);
         });
-
         UseOnlyValidImages_ = 1;
-        p.Step([&] {
-            if (auto v = window::NumericValue(wsFiles::GI(kSection, "UseOnlyValidImages")))
-                UseOnlyValidImages_ = window::ToInteger(*v);
-        });
+        p.Step([&] { UseOnlyValidImages_ = settings::ReadUseOnlyValidImages(); });
         p.Step([&] { SetCheck1Value(UseOnlyValidImages_); });
 
         MakeSettings();
@@ -289,17 +273,12 @@ void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode)
     Proc p("[frmMain] Private Sub Form_QueryUnload(Cancel As Integer, UnloadMode As Integer)",
            {{"Cancel", Cancel}, {"UnloadMode", UnloadMode}});
     p.Run([&] {
+        namespace settings = window::settings;
         const auto screen = platform::PrimaryScreen();
-        p.Step([&] { wsFiles::WI(kSection, "LastDir", LastDir_); });
-        p.Step([&] {
-            wsFiles::WI(kSection, "WindowTop",
-                        window::SettingText(window::ToSingle(y() * screen.twipsPerPixelY)));
-        });
-        p.Step([&] {
-            wsFiles::WI(kSection, "WindowLeft",
-                        window::SettingText(window::ToSingle(x() * screen.twipsPerPixelX)));
-        });
-        p.Step([&] { wsFiles::WI(kSection, "UseOnlyValidImages", std::to_string(UseOnlyValidImages_)); });
+        p.Step([&] { settings::WriteLastDir(LastDir_); });
+        p.Step([&] { settings::WriteTwips(settings::kTop, y(), screen.twipsPerPixelY); });
+        p.Step([&] { settings::WriteTwips(settings::kLeft, x(), screen.twipsPerPixelX); });
+        p.Step([&] { settings::WriteUseOnlyValidImages(UseOnlyValidImages_); });
     });
 }
 
@@ -314,19 +293,13 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMain::cmdExit_Click()
-{
-    Proc p("[frmMain] Private Sub cmdExit_Click()");
-    p.Run([&] {
-        unloadMode_ = 1;
-        p.Step([&] { close(); });
-        EndProgram(0);
-    });
-}
+void frmMain::cmdExit_Click() { CloseAndEnd("[frmMain] Private Sub cmdExit_Click()"); }
 
-void frmMain::cmdEnde_Click()
+void frmMain::cmdEnde_Click() { CloseAndEnd("[frmMain] Private Sub cmdEnde_Click()"); }
+
+void frmMain::CloseAndEnd(const char* signature)
 {
-    Proc p("[frmMain] Private Sub cmdEnde_Click()");
+    Proc p(signature);
     p.Run([&] {
         unloadMode_ = 1;
         p.Step([&] { close(); });
@@ -562,23 +535,17 @@ void frmMain::cmdFileCramfs_Click()
     });
 }
 
-void frmMain::EnableCramfs()
-{
-    Proc p("[frmMain] Sub EnableCramfs()");
-    p.Run([&] {
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16, lblCramfsInfo, Label17})
-            w->setVisible(true);
-    });
-}
+void frmMain::EnableCramfs() { ShowCramfsChooser("[frmMain] Sub EnableCramfs()", true); }
 
-void frmMain::DisableCramfs()
+void frmMain::DisableCramfs() { ShowCramfsChooser("[frmMain] Sub DisableCramfs()", false); }
+
+void frmMain::ShowCramfsChooser(const char* signature, bool shown)
 {
-    Proc p("[frmMain] Sub DisableCramfs()");
+    Proc p(signature);
     p.Run([&] {
         for (QWidget* w :
              std::initializer_list<QWidget*>{cmdFileCramfs, txtCramfs, Label16, lblCramfsInfo, Label17})
-            w->setVisible(false);
+            w->setVisible(shown);
     });
 }
 
@@ -595,26 +562,9 @@ bool frmMain::MouseDown(const QWidget* control, int16_t Button, int16_t Shift, f
     Proc p(handler->signature, {{"Button", Button}, {"Shift", Shift}, {"X", X}, {"Y", Y}});
     p.Run([&] {
         if (Button == 1)
-            p.Step([&] { StartMove(); });
+            p.Step([&] { drag_.Start(); });
     });
     return true;
-}
-
-void frmMain::StartMove()
-{
-    // The window system's own move, as a press on a title bar starts it; where it has none
-    // (no window manager, offscreen) the window follows the pointer itself until release.
-    if (QWindow* w = windowHandle(); w && isVisible() && w->startSystemMove())
-        return;
-    dragging_ = true;
-    dragOrigin_ = pressGlobal_;
-    dragWindowOrigin_ = pressWindowPos_;
-}
-
-void frmMain::FollowPointer(const QPoint& globalPos)
-{
-    if (dragging_)
-        move(dragWindowOrigin_ + (globalPos - dragOrigin_));
 }
 
 void frmMain::Label7_MouseMove(int16_t Button, int16_t Shift, float X, float Y)
@@ -666,8 +616,7 @@ void frmMain::paintEvent(QPaintEvent*)
 
 void frmMain::mousePressEvent(QMouseEvent* event)
 {
-    pressGlobal_ = event->globalPosition().toPoint();
-    pressWindowPos_ = pos();
+    drag_.Pressed(event->globalPosition().toPoint());
     MouseDown(this, ButtonCode(event->button()), ShiftCode(event->modifiers()),
               static_cast<float>(event->position().x()), static_cast<float>(event->position().y()));
     event->accept();
@@ -677,13 +626,13 @@ void frmMain::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event)
 
 void frmMain::mouseMoveEvent(QMouseEvent* event)
 {
-    FollowPointer(event->globalPosition().toPoint());
+    drag_.Moved(event->globalPosition().toPoint());
     event->accept();
 }
 
 void frmMain::mouseReleaseEvent(QMouseEvent* event)
 {
-    dragging_ = false;
+    drag_.Released();
     event->accept();
 }
 
@@ -715,11 +664,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     const auto y = static_cast<float>(me->position().y());
 
     if (press) {
-        pressGlobal_ = me->globalPosition().toPoint();
-        pressWindowPos_ = pos();
+        drag_.Pressed(me->globalPosition().toPoint());
         MouseDown(static_cast<QWidget*>(watched), button, shift, x, y);
     } else if (type == QEvent::MouseMove) {
-        FollowPointer(me->globalPosition().toPoint());
+        drag_.Moved(me->globalPosition().toPoint());
         if (watched == Label7) {
             const auto held = static_cast<int16_t>((me->buttons() & Qt::LeftButton ? 1 : 0) |
                                                    (me->buttons() & Qt::RightButton ? 2 : 0) |
@@ -727,7 +675,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             Label7_MouseMove(held, shift, x, y);
         }
     } else {
-        dragging_ = false;
+        drag_.Released();
         if (watched == Label7 && me->button() == Qt::LeftButton &&
             Label7->rect().contains(me->position().toPoint()))
             Label7_Click();

@@ -2,7 +2,8 @@
 // The main window: every control of the tool at its fixed place, and the event handlers that
 // bring the window in line with the chosen image and carry out the chosen action. The controls,
 // their places, captions, fonts and colours are laid out in frmMain.ui; what a layout file
-// cannot hold (the painted pictures, the twips of the window's own position) is here. The logic
+// cannot hold (the painted pictures) is here; the stored settings are read and written by
+// window/Settings, the drag of the frameless window is window/WindowDrag. The logic
 // of the actions lives in operations/; the handlers here read the controls, call it and show
 // the result.
 #include <QPoint>
@@ -13,6 +14,7 @@
 
 #include "core/DataFiles.h"
 #include "ui_frmMain.h"
+#include "window/WindowDrag.h"
 
 class QTimer;
 
@@ -80,7 +82,7 @@ public:
     bool blnHover() const { return blnHover_; }
     int32_t lngImageSize() const { return lngImageSize_; }
     // True while the window follows the pointer itself (no move by the window system).
-    bool MovingItself() const { return dragging_; }
+    bool MovingItself() const { return drag_.Following(); }
 
     // --- Controls the layout file cannot hold
     QTimer* Timer1 = nullptr;
@@ -104,8 +106,10 @@ private:
     void SetCheck1Value(int16_t value);
     void ShowFirstEntry();
     void TakeImage(const std::string& path);
-    void StartMove();
-    void FollowPointer(const QPoint& globalPos);
+    // The body of both buttons that end the program.
+    void CloseAndEnd(const char* signature);
+    // The body of EnableCramfs and DisableCramfs.
+    void ShowCramfsChooser(const char* signature, bool shown);
 
     platform::InstanceLock* lock_;
     std::function<void(int)> end_;
@@ -121,12 +125,7 @@ private:
     int16_t unloadMode_ = 0;        // 0: closed by the window system, 1: from code
     bool unloaded_ = false;
 
-    // Moving the window itself where the window system does not.
-    bool dragging_ = false;
-    QPoint pressGlobal_;
-    QPoint pressWindowPos_;
-    QPoint dragOrigin_;
-    QPoint dragWindowOrigin_;
+    window::WindowDrag drag_{this};
 
     QPixmap* background_ = nullptr;
 };

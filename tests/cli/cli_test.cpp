@@ -105,6 +105,9 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {.args = {"cramfs", "-h"}, .code = 0, .out = "Aufruf: stellmark-cli cramfs"},
         {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
         {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
+        {.args = {"--version"},
+         .code = 0,
+         .out = "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
         {.args = {"info", I, "--frob"},
          .code = 2,
          .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
@@ -165,6 +168,15 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         EXPECT_TRUE(r.err.ends_with(c.err)) << call << "\n" << r.err;
         EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
     }
+    // Every help ends with where to report bugs; the demo writer answers options too.
+    for (std::string command : {"", "info", "run", "cramfs"}) {
+        auto r = test::RunProcess({STELLMARK_CLI, command, "--help"});
+        EXPECT_TRUE(r.out.ends_with("\nFehler melden: <https://github.com/stellmark/stellmark/issues>\n"))
+            << r.out;
+    }
+    auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
+    EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
+                !test::Exists(dir / "--help"));
     EXPECT_TRUE(test::ReadFile(dir / "out/b") == test::ReadFile(images[21]).substr(0, 0x20000));
     EXPECT_FALSE(test::Exists(dir / "out/c") || test::Exists(dir / "out/d") || test::Exists(dir / "out/n"));
 }
@@ -270,6 +282,53 @@ TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten)
     }
     EXPECT_EQ(test::RunProcess({"/bin/sh", "-c", "\"$0\" --help >/dev/full; echo $?", STELLMARK_CLI}).out,
               "3\n");
+    // An output written in full, only the summary lost: its own exit code.
+    r = test::RunProcess({"/bin/sh", "-c", "\"$0\" run bereich \"$1\" \"$2\" >/dev/full; echo $?",
+                          STELLMARK_CLI, images[0], Out("full")});
+    EXPECT_EQ(r.out, "5\n");
+    EXPECT_TRUE(test::ReadFile(Out("full")) == test::ReadFile(images[0]));
+
+    // What stands where a file is wanted is named; positions past 32 bits on a file of 5 GiB; names
+    // that are no UTF-8 stay readable in JSON.
+    ::mkfifo((dir / "fifo").c_str(), 0644);
+    ::mkdir((dir / "odd").c_str(), 0755);
+    ::mkdir((dir / "odd/1zu2.dat").c_str(), 0755);
+    test::WriteFile(dir / "5g", "");
+    ASSERT_EQ(::truncate((dir / "5g").c_str(), 0x140000000LL), 0);
+    const std::string latin1 = "M\xFCll";
+    ::mkdir((dir / latin1).c_str(), 0755);
+    test::WriteFile(dir / (latin1 + "/a.img"), test::ReadFile(images[22]));
+    for (const char* name : {"1zu2.dat", "2zu1.dat", "boot.dat"})
+        test::WriteFile(dir / (latin1 + "/" + name), test::ReadFile(dir / ("data/" + std::string(name))));
+    struct Case {
+        std::vector<std::string> args;
+        std::string dataDir, codeAndErr, out = "";
+    };
+    const std::vector<Case> cases = {
+        {{"info", dir / "img"}, "data", "3stellmark-cli: '" + dir / "img" + "' ist ein Ordner.\n"},
+        {{"run", "bereich", "fifo", Out("f")},
+         "data",
+         "3stellmark-cli: 'fifo' ist keine normale Datei (eine benannte Pipe (FIFO)).\n"},
+        {{"info", images[22]},
+         "odd",
+         "1stellmark-cli: im Ordner '" + dir / "odd/" + "' fehlen die Datendateien 2zu1.dat, boot.dat.\n'" +
+             dir /
+                 "odd/1zu2.dat' ist ein Ordner.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem "
+                 "sie liegen.\n"},
+        {{"run", "bereich", "5g", Out("tail"), "--start", "0x13FFFFFF0"}, "data", "0", "geschrieben: '"},
+        {{"run", "bereich", "5g", Out("over"), "--end", "0x140000001"},
+         "data",
+         "1stellmark-cli: Die angegebene"},
+        {{"info", "--json", latin1 + "/a.img"}, latin1, "0", "{\n  \"file\": \"M\xEF\xBF\xBDll/a.img\""},
+    };
+    for (const auto& c : cases) {
+        r = Cmd(c.args, c.dataDir);
+        EXPECT_TRUE((std::to_string(r.exitCode) + r.err).starts_with(c.codeAndErr)) << c.args[1] << "\n"
+                                                                                    << r.err;
+        EXPECT_TRUE(r.out.starts_with(c.out)) << r.out;
+    }
+    EXPECT_EQ(test::ReadFile(Out("tail")), std::string(16, '\0'));
+    EXPECT_FALSE(test::Exists(Out("over")));
 }
 
 TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)

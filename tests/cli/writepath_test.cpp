@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -35,6 +38,28 @@ class WritePath : public test::CliTest {
 protected:
     // The bytes "2x extrahieren" cuts from the 2x image without boot loader.
     std::string Block() { return test::ReadFile(images[22]).substr(0, 0x20000); }
+    // The whole call with the test shim preloaded, playing the medium its words name
+    // (tests/support/FsShim.cpp); `env` adds variables, `user` runs it as that user id.
+    std::vector<std::string> Shimmed(const std::string& words, std::vector<std::string> args,
+                                     std::vector<std::string> env = {}, uid_t user = 0)
+    {
+        args = Args(std::move(args));
+        std::vector<std::string> head = {"/usr/bin/env", "STELLMARK_SHIM=" + words,
+                                         "LD_PRELOAD=" STELLMARK_FSSHIM,
+                                         "ASAN_OPTIONS=verify_asan_link_order=0"};
+        head.insert(head.end(), env.begin(), env.end());
+        if (user != 0) {
+            const std::string id = std::to_string(user);
+            head.insert(head.begin(),
+                        {"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"});
+        }
+        args.insert(args.begin(), head.begin(), head.end());
+        return args;
+    }
+    test::ProcessResult Run(const std::vector<std::string>& argv)
+    {
+        return test::RunProcess(argv, dir.Path());
+    }
 };
 }  // namespace
 
@@ -61,6 +86,13 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind)
         EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
         EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "small"}).out, c.old ? "new.img\n" : "");
     }
+    // A file-size limit (ulimit -f) is a failed write, not a death by SIGXFSZ.
+    auto args = Args({"run", "2x mit Bootloader erzeugen", images[11], Out("limited.img")});
+    args.insert(args.begin(), {"/usr/bin/prlimit", "--fsize=65536"});
+    auto r = test::RunProcess(args, dir.Path());
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_NE(r.err.find("Datei zu groß (Fehler 61)"), std::string::npos) << r.err;
+    EXPECT_TRUE(Leftovers(dir.Path()).empty() && !test::Exists(Out("limited.img")));
 }
 
 TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed)
@@ -259,26 +291,190 @@ TEST_F(WritePath, OfTwoRunsOnOneNewNameOneWritesAndTheOtherRefuses)
     }
 }
 
-TEST_F(WritePath, ASignalMidCopyRemovesTheTemporaryFileAndKeepsTheOldOutput)
+TEST_F(WritePath, ASignalMidCopyLeavesNothingAndKeepsTheOldOutput)
 {
     // A large sparse source makes a copy long enough to be interrupted.
     const std::string source = dir / "big.img", out = dir / "out/big.img";
     test::WriteFile(source, "");
     ASSERT_EQ(::truncate(source.c_str(), 0x40000000), 0);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        SCOPED_TRACE(sig);
-        test::WriteFile(out, "the old output");
-        test::Child child = test::Spawn(Args({"run", EX, source, out, "--end", "0x40000000", "--force"}));
-        bool copying = false;
-        for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-             !copying && std::chrono::steady_clock::now() < until;)
-            copying = !Leftovers(dir / "out").empty() ||
-                      (std::this_thread::sleep_for(std::chrono::milliseconds(1)), false);
-        ::kill(child.pid, sig);
-        auto r = test::Wait(child);
-        ASSERT_TRUE(copying) << r.err;
-        EXPECT_EQ(r.exitCode, 128 + sig) << r.err;
-        EXPECT_EQ(test::ReadFile(out), "the old output");
+    // True while the child has a file open in out/: the output, named or not.
+    auto writing = [&](pid_t pid) {
+        std::error_code ec;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+            if (std::filesystem::read_symlink(fd.path(), ec).string().starts_with(dir / "out/"))
+                return true;
+        return false;
+    };
+    // Unnamed temporary files where the file system offers them (this one), and named ones
+    // where it does not; an unnamed one is not left even by SIGKILL.
+    for (const char* shim : {"", "no-tmpfile"}) {
+        std::vector<int> signals = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
+                                    SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF};
+        const int probe = ::open((dir / "out").c_str(), O_TMPFILE | O_RDWR, 0600);
+        if (!*shim && probe >= 0)
+            signals.push_back(SIGKILL);
+        if (probe >= 0)
+            ::close(probe);
+        for (int sig : signals) {
+            SCOPED_TRACE(std::string(shim) + " " + ::strsignal(sig));
+            test::WriteFile(out, "the old output");
+            test::Child child =
+                test::Spawn(Shimmed(shim, {"run", EX, source, out, "--end", "0x40000000", "--force"}));
+            bool copying = false;
+            for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                 !copying && std::chrono::steady_clock::now() < until;)
+                copying =
+                    writing(child.pid) || (std::this_thread::sleep_for(std::chrono::milliseconds(1)), false);
+            ::kill(child.pid, sig);
+            auto r = test::Wait(child);
+            ASSERT_TRUE(copying) << r.err;
+            if (sig != SIGKILL) {
+                EXPECT_EQ(r.exitCode, 128 + sig) << r.err;
+            }
+            EXPECT_EQ(test::ReadFile(out), "the old output");
+            EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", dir / "out"}).out, "big.img\n");
+        }
+    }
+}
+
+TEST_F(WritePath, AMediumThatReturnsOtherBytesFailsTheCheckAndKeepsTheOldOutput)
+{
+    const std::string out = Out("checked.img");
+    struct Case {
+        const char* old;   // what stood there before, or nothing
+        const char* from;  // the first byte the medium does not keep
+    };
+    for (const Case& c : {Case{nullptr, "0x1FFFF"}, Case{"old image", "0"}, Case{"old image", "0x12345"}}) {
+        SCOPED_TRACE(c.from);
+        ::unlink(out.c_str());
+        if (c.old)
+            test::WriteFile(out, c.old);
+        auto r = Run(Shimmed("bad-readback", {"run", "2x extrahieren", images[22], out, "--force"},
+                             {std::string("STELLMARK_SHIM_FROM=") + c.from}));
+        EXPECT_EQ(r.exitCode, 3);
+        char where[16];
+        std::snprintf(where, sizeof where, "0x%08lX", std::strtol(c.from, nullptr, 0));
+        EXPECT_EQ(
+            r.err,
+            "stellmark-cli: '" + out +
+                "' kann nicht geschrieben werden: Prüfung nach dem Schreiben fehlgeschlagen: an Position " +
+                where + " steht etwas anderes als geschrieben (Fehler 57)\n");
+        EXPECT_EQ(test::Exists(out) ? test::ReadFile(out) : "(none)", c.old ? c.old : "(none)");
         EXPECT_TRUE(Leftovers(dir.Path()).empty());
     }
+}
+
+TEST_F(WritePath, WithoutRenameFlagsOrHardLinksATakenNameIsStillNeverOverwrittenWithoutForce)
+{
+    struct Medium {
+        const char* what;
+        std::string folder;
+        const char* shim;
+    };
+    std::vector<Medium> media = {
+        {"a shim: renameat2 EINVAL, link EPERM", dir / "out", "no-rename-flags no-tmpfile"}};
+    // The real thing where FUSE is at hand: a FAT image mounted by fusefat.
+    const std::string fat = dir / "fat", image = dir / "fat.img";
+    bool mounted = ::access("/dev/fuse", R_OK | W_OK) == 0 && ::access("/usr/bin/fusefat", X_OK) == 0 &&
+                   ::mkdir(fat.c_str(), 0755) == 0 &&
+                   test::RunProcess({"/usr/bin/truncate", "-s", "4M", image}).exitCode == 0 &&
+                   test::RunProcess({"/usr/sbin/mkfs.vfat", image}).exitCode == 0 &&
+                   test::RunProcess({"/usr/bin/fusefat", "-o", "rw+", image, fat}).exitCode == 0;
+    test::Finally unmount([&] {
+        if (mounted)
+            ::umount2(fat.c_str(), MNT_DETACH);
+    });
+    if (mounted)
+        media.push_back({"FAT over FUSE", fat, ""});
+    else
+        std::cout << "[ SKIPPED  ] FAT over FUSE: no /dev/fuse or fusefat here\n";
+    for (const auto& m : media) {
+        SCOPED_TRACE(m.what);
+        const std::string out = m.folder + "/new.img";
+        auto run = [&](bool force) {
+            std::vector<std::string> args = {"run", "2x extrahieren", images[22], out};
+            if (force)
+                args.push_back("--force");
+            return Run(Shimmed(m.shim, args));
+        };
+        auto r = run(false);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(test::ReadFile(out) == Block());
+        ::unlink(out.c_str());  // fusefat ignores O_TRUNC
+        test::WriteFile(out, "theirs");
+        r = run(false);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_TRUE(test::ReadFile(out) == "theirs");
+        r = run(true);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(test::ReadFile(out) == Block());
+        EXPECT_EQ(test::RunProcess({"/bin/ls", "-A", m.folder}).out, "new.img\n");
+    }
+}
+
+TEST_F(WritePath, ReplacingKeepsAclAndAttributesOrSaysWhatItCouldNotKeep)
+{
+    const std::string out = Out("kept.img"), other = dir / "other/link.img";
+    auto tool = [](std::vector<std::string> argv) { return test::RunProcess(argv).out; };
+    test::WriteFile(out, "probe");
+    if (test::RunProcess({"/usr/bin/setfacl", "-m", "u:bin:rw-", out}).exitCode != 0 ||
+        test::RunProcess({"/usr/bin/setfattr", "-n", "user.note", "-v", "kept", out}).exitCode != 0)
+        GTEST_SKIP() << "no setfacl/setfattr, or no ACL and user attributes on " << dir.Path();
+    // A lowered user can write the file but neither chown it nor, below, create in a closed folder.
+    ::chmod(dir.Path().c_str(), 0755), ::chmod((dir / "out").c_str(), 0777);
+    const std::string who = "stellmark-cli: '" + out + "'";
+    struct Case {
+        const char* what;
+        const char* shim;
+        uid_t user;                     // who runs the tool
+        std::function<void()> prepare;  // after the old file is written
+        std::string notes;              // the lines on stderr
+        std::string acl;                // getfacl -c afterwards, empty: not checked
+        mode_t mode;
+        uid_t owner;
+    };
+    const std::string acl = "user::rw-\nuser:bin:rw-\ngroup::r--\nmask::rw-\nother::---\n\n";
+    const std::vector<Case> cases = {
+        {"an ACL and a user attribute", "", 0, [] {}, "", acl, 0660, 0},
+        {"a file system that takes neither", "no-xattr", 0, [] {},
+         who + ": nicht übernommen: system.posix_acl_access, user.note.\n", "", 0640, 0},
+        {"a second hard link", "", 0, [&] { ::link(out.c_str(), other.c_str()); },
+         who + " hatte 1 weitere(n) harte(n) Link(s); diese behalten den alten Inhalt.\n", acl, 0660, 0},
+        {"another user's file", "", 1,
+         [&] { ::chown(out.c_str(), 65534, 65534), ::chmod(out.c_str(), 0666); },
+         who + " gehörte nobody und gehört jetzt daemon.\n" + who +
+             " hatte die Gruppe nogroup und hat jetzt daemon.\n",
+         "", 0666, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ::unlink(out.c_str()), ::unlink(other.c_str());
+        test::WriteFile(out, "old");
+        ::chmod(out.c_str(), 0640);
+        tool({"/usr/bin/setfacl", "-m", "u:bin:rw-,o::---", out});
+        tool({"/usr/bin/setfattr", "-n", "user.note", "-v", "kept", out});
+        c.prepare();
+        auto r = Run(
+            Shimmed(c.shim, {"run", "2x extrahieren", images[22], out, "--force", "--quiet"}, {}, c.user));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, c.notes);
+        EXPECT_TRUE(test::ReadFile(out) == Block());
+        struct stat st {};
+        ASSERT_EQ(::stat(out.c_str(), &st), 0);
+        EXPECT_EQ(std::make_pair(st.st_mode & 07777, st.st_uid), std::make_pair(c.mode, c.owner));
+        if (!c.acl.empty()) {
+            EXPECT_EQ(tool({"/usr/bin/getfacl", "-cp", out}), c.acl);
+            EXPECT_EQ(tool({"/usr/bin/getfattr", "--only-values", "-n", "user.note", out}), "kept");
+        }
+        if (test::Exists(other)) {
+            EXPECT_EQ(test::ReadFile(other), "old");
+        }
+    }
+    // A writable file in a folder that takes no new file: the folder is named as the cause.
+    ::chmod((dir / "out").c_str(), 0755);
+    auto r = Run(Shimmed("", {"run", "2x extrahieren", images[22], out, "--force"}, {}, 1));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, who + " kann nicht geschrieben werden: Zugriff verweigert: im Ordner '" + dir / "out" +
+                         "' darf keine Datei angelegt werden (Fehler 70)\n");
+    EXPECT_TRUE(Leftovers(dir.Path()).empty());
 }

@@ -162,7 +162,7 @@ TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing)
         EXPECT_EQ(CopyFile(dir / "src", dir / "out"), CopyResult::Failed);
     }
     ASSERT_EQ(chooser.calls.size(), 2u);
-    EXPECT_EQ(chooser.calls[0].number, "61 (Datenträger voll)");
+    EXPECT_EQ(chooser.calls[0].number, "61 (Datei zu groß)");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"src"});
 }
 

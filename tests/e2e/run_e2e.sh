@@ -433,8 +433,11 @@ case_fehler() {
   check_ini "$([ "$saves" -gt 0 ] && echo "$OUTDIR" || echo "$IMGDIR")" "$x" "$y"
 }
 
-# A long expert cut of a large sparse file, interrupted by each signal once the temporary file
-# stands: the program ends with 128 + the signal's number, leaves no file and writes no settings.
+# True while process $1 has a file open in folder $2: the output, which may have no name yet.
+writing_into() { find "/proc/$1/fd" -lname "$2/*" 2>/dev/null | grep -q .; }
+
+# A long expert cut of a large sparse file, interrupted by each signal once the output is being
+# written: the program ends with 128 + the signal's number, leaves no file and writes no settings.
 case_signal() {
   local big=$IMGDIR/gross.img ini=$APPDIR/stellmark.ini sig num rc k w
   for sig in INT TERM HUP; do
@@ -451,7 +454,7 @@ case_signal() {
     # The copy starts as the dialog closes, on the window's own thread: do not wait for it.
     read -r k w < <(wait_for 20 save) || fail "Speichern-Dialog fehlt"
     type_file_name "$w" "$OUTDIR/gross_$sig.img"
-    wait_until 20 compgen -G "$OUTDIR/.stellmark-*" >/dev/null || fail "keine temporäre Datei zu sehen"
+    wait_until 20 writing_into "$APP" "$OUTDIR" || fail "keine Ausgabe im Entstehen zu sehen"
     kill -"$sig" "$APP"
     wait "$APP"; rc=$?
     APP=""

@@ -23,7 +23,7 @@ TEST(Failure, SystemErrorsMapToTheClassicNumbers)
         {EACCES, "", 70, "Zugriff verweigert"},
         {EPERM, "", 70, "Zugriff verweigert"},
         {ENOSPC, "", 61, "Datenträger voll"},
-        {EFBIG, "", 61, "Datenträger voll"},
+        {EFBIG, "", 61, "Datei zu groß"},
         {EROFS, "", 75, "Fehler beim Zugriff auf Pfad/Datei"},
         {EISDIR, "", 75, "Fehler beim Zugriff auf Pfad/Datei"},
         {EMFILE, "", 67, "Zu viele Dateien"},

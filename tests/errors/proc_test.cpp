@@ -109,12 +109,13 @@ TEST(Handler, ActsOnTheChoiceOfTheUserOrSilently)
         SCOPED_TRACE(c.what);
         test::ResetPanne();
         test::ScriptedPresenter chooser(c.script);
-        test::ScopedExit exit;
+        int exits = 0;
+        test::ScopedFailureServices exit([&](FailureServices& s) { s.exit = [&] { ++exits; }; });
         Outcome o = RunThreeSteps(c.failures, c.handler);
         EXPECT_EQ(std::tie(o.result, o.attempts, o.lastStepRan),
                   std::tie(c.result, c.attempts, c.lastStepRan));
         EXPECT_EQ(static_cast<int>(chooser.calls.size()), c.dialogs);
-        EXPECT_EQ(exit.calls, c.exited ? 1 : 0);
+        EXPECT_EQ(exits, c.exited ? 1 : 0);
         EXPECT_EQ(frmPanne::Instance().lstCallStack().front().substr(9),
                   "[modTest] Function ThreeSteps() As Long");
     }

@@ -3,11 +3,9 @@
 #include <climits>
 #include <unistd.h>
 
-#include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
-#include "errors/ui/ProtocolButtons.h"
 #include "tests/support/TestSupport.h"
 
 using namespace stellmark;
@@ -24,25 +22,20 @@ protected:
     void SetUp() override
     {
         test::ResetPanne();
-        previousClock_ = Panne().SetClock([] {
-            std::tm t{};
-            t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
-            return t;
-        });
         previousOs_ = SetOsVersionSource([] {
             return OsVersion{"Linux", 6, 1, 0x10005, "Debian 12\0junk"s};
         });
-        previousWriter_ = Panne().SetProtocolWriter(nullptr);
     }
-    void TearDown() override
-    {
-        Panne().SetClock(previousClock_);
-        SetOsVersionSource(previousOs_);
-        Panne().SetProtocolWriter(previousWriter_);
-    }
-    std::function<std::tm()> previousClock_;
+    void TearDown() override { SetOsVersionSource(previousOs_); }
     std::function<OsVersion()> previousOs_;
-    std::function<void(frmPanne&)> previousWriter_;
+    test::ScopedFailureServices services_{[](FailureServices& s) {
+        s.clock = [] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 7, t.tm_hour = 9, t.tm_min = 5, t.tm_sec = 1;
+            return t;
+        };
+        s.protocolWriter = nullptr;
+    }};
     static frmPanne& Panne() { return frmPanne::Instance(); }
     test::TempDir dir_;
     test::ScopedProgramFile program_{dir_.Path()};
@@ -108,8 +101,9 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         test::WriteFile(log, earlier);
         int writes = 0;
         bool written = true;
-        Panne().SetProtocolWriter([&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); });
-        test::Finally noWriter([] { Panne().SetProtocolWriter(nullptr); });
+        test::ScopedFailureServices writer([&](FailureServices& s) {
+            s.protocolWriter = [&](frmPanne& p) { ++writes, written = AppendProtocolLog(p); };
+        });
         test::ScriptedPresenter chooser({kNext});
         {
             test::ScopedFileSizeLimit full(earlier.size() + room - 1);
@@ -120,51 +114,4 @@ TEST_F(ProtocolTest, AnUnwritableLogCostsOnlyTheEntry)
         EXPECT_EQ(chooser.calls.size(), 1u);      // the one failure, no dialog about the log
         EXPECT_EQ(test::ReadFile(log), earlier);  // no half entry
     }
-}
-
-TEST_F(ProtocolTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
-{
-    using platform::Answer;
-    const std::string path = dir_ / "Stellmark.ERR", old = test::Pattern(100000);  // > a protocol
-    const std::string protocol = BuildProtocol(Panne()),
-                      ask = "box Vorhandene Datei '" + path + "' überschreiben ?",
-                      saved = "box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !";
-    struct Case {
-        int16_t index;
-        std::optional<std::string> before = {};  // the file there before; nothing: none
-        Answer answer = Answer::Yes;             // whether to replace it
-        std::vector<std::string> calls = {};
-        std::optional<std::string> after = {};
-    };
-    const std::vector<Case> cases = {
-        {.index = 0},
-        {.index = 2},
-        {.index = -1},  // no protocol button: nothing happens
-        {.index = 3, .calls = {"clip " + protocol, "open "s + program::kHomePage}},
-        {.index = 1, .answer = Answer::No, .calls = {saved}, .after = protocol + "\r\n"},
-        {.index = 1, .before = old, .answer = Answer::No, .calls = {ask}, .after = old},
-        {.index = 1, .before = old, .answer = Answer::Yes, .calls = {ask, saved}, .after = protocol + "\r\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.index) + (c.before ? " over a file" : ""));
-        ::unlink(path.c_str());
-        if (c.before)
-            test::WriteFile(path, *c.before);
-        test::FakeServices services;
-        services.answer = c.answer;
-        cmdProtocol_Click(Panne(), c.index, services);
-        EXPECT_EQ(services.calls, c.calls);
-        EXPECT_EQ(test::Exists(path) ? test::ReadFile(path) : "(none)", c.after.value_or("(none)"));
-        // No temporary left.
-        EXPECT_EQ(dir_.Entries(),
-                  c.after ? std::vector<std::string>{"Stellmark.ERR"} : std::vector<std::string>{});
-    }
-
-    test::WriteFile(dir_ / "file", "x");  // a failed save says so
-    test::ScopedProgramFile program(dir_ / "file");
-    test::FakeServices services;
-    cmdProtocol_Click(Panne(), 1, services);
-    EXPECT_EQ(services.calls,
-              std::vector<std::string>{"box Das Fehlerprotokoll konnte nicht in die Datei '" + dir_ / "file" +
-                                       "/Stellmark.ERR' geschrieben werden !"});
 }

@@ -15,19 +15,15 @@ std::tm At(int h, int m, int s)
 
 class TraceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::ResetPanne(), previous_ = frmPanne::Instance().SetClock([] { return At(14, 3, 12); });
-    }
-    void TearDown() override { frmPanne::Instance().SetClock(previous_); }
+    void SetUp() override { test::ResetPanne(); }
     std::vector<std::string> Lines()
     {
         auto& l = frmPanne::Instance().lstCallStack();
         return {l.begin(), l.end()};
     }
 
-private:
-    std::function<std::tm()> previous_;
+    std::tm now = At(14, 3, 12);
+    test::ScopedFailureServices clock{[this](FailureServices& s) { s.clock = [this] { return now; }; }};
 };
 }  // namespace
 struct Widget {
@@ -36,13 +32,13 @@ struct Widget {
 
 TEST_F(TraceTest, TimeSignatureParameterOrderAndTheFortyLineLimit)
 {
-    frmPanne::Instance().SetClock([] { return At(7, 5, 9); });
+    now = At(7, 5, 9);
     Proc outer("[m] Sub Outer()");
     Proc p("[sig]", {{"a", std::string("x")}, {"b", 5}, {"c", 2.5f}});
     EXPECT_EQ(Lines(), (std::vector<std::string>{"07:05:09 [sig]", "\ta:\tx", "\tb:\t5", "\tc:\t2.5",
                                                  "07:05:09 [m] Sub Outer()"}));
     test::ResetPanne();
-    frmPanne::Instance().SetClock([] { return At(14, 3, 12); });
+    now = At(14, 3, 12);
     for (int i = 0; i < 41; ++i)
         frmPanne::Instance().CallStack("entry " + std::to_string(i));
     ASSERT_EQ(Lines().size(), 40u);

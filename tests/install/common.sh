@@ -20,7 +20,7 @@ check_folder() {
   done
   [ -x "$dir/stellmark" ] && [ -x "$dir/stellmark-cli" ] || fail "Programme nicht ausführbar"
   ls "$dir"/*.dat >/dev/null 2>&1 && fail "Platzhalter-Datendateien wurden mitgeliefert"
-  [ "$("$dir/stellmark-cli" --version)" = "stellmark-cli $version" ] || fail "stellmark-cli --version"
+  [ "$("$dir/stellmark-cli" --version | head -n 1)" = "stellmark-cli $version" ] || fail "stellmark-cli --version"
   MANPAGER=cat man -l "$dir/man/man1/stellmark-cli.1" 2>/dev/null | grep -q "stellmark-cli - Flash-Images" ||
     fail "Handbuchseite nicht lesbar"
   grep -q "stellmark-cli" "$dir/liesmich.txt" || fail "liesmich.txt nennt die Kommandozeile nicht"

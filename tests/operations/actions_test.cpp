@@ -207,6 +207,20 @@ TEST(GetInputValue, HexDecimalRefusalsAndOverflow)
         EXPECT_EQ(overflow.calls.size() == 1 ? overflow.calls[0].number + " " + overflow.calls[0].proc : "",
                   "6 (Überlauf) GetInputValue");
     }
+    // The command line's positions: the same rules in 64 bits.
+    for (const auto& [text, want] :
+         std::vector<std::pair<std::string, int64_t>>{{"0x140000000", 0x140000000},
+                                                      {"0x7FFFFFFFFFFFFFFF", INT64_MAX},
+                                                      {"0xFFFFFFFFFFFFFFFF", -1},
+                                                      {"0x10000000000000000", -1},
+                                                      {"0xFFFFFFFF", 0xFFFFFFFF},
+                                                      {"5368709120", 5368709120},
+                                                      {"2.5", 2},
+                                                      {"&h10", -1}})
+        EXPECT_EQ(GetPosition(text), want) << text;
+    test::ScriptedPresenter overflow({kLeave});
+    EXPECT_EQ(GetPosition("9223372036854775808"), -1);
+    EXPECT_EQ(overflow.calls.size(), 1u);
 }
 
 TEST(CreateFileName, ProposesTheNameOfTheBuiltImage)

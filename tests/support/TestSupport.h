@@ -17,6 +17,25 @@
 
 namespace stellmark::test {
 
+// Replaces parts of the failure handler while the object lives: `change` edits a copy of the
+// services in use, which then take their place; the old ones come back at the end.
+class ScopedFailureServices {
+public:
+    explicit ScopedFailureServices(const std::function<void(FailureServices&)>& change)
+        : previous_(frmPanne::Instance().Services())
+    {
+        FailureServices services = previous_;
+        change(services);
+        frmPanne::Instance().Replace(std::move(services));
+    }
+    ~ScopedFailureServices() { frmPanne::Instance().Replace(std::move(previous_)); }
+    ScopedFailureServices(const ScopedFailureServices&) = delete;
+    ScopedFailureServices& operator=(const ScopedFailureServices&) = delete;
+
+private:
+    FailureServices previous_;
+};
+
 // Answers OnError from a script and records what each call was given.
 class ScriptedPresenter : public ErrorPresenter {
 public:
@@ -26,10 +45,9 @@ public:
         int16_t contBits;
     };
     explicit ScriptedPresenter(std::deque<int16_t> script = {}, int16_t fallback = kLeave)
-        : script_(std::move(script)), fallback_(fallback), previous_(frmPanne::Instance().SetPresenter(this))
+        : script_(std::move(script)), fallback_(fallback)
     {
     }
-    ~ScriptedPresenter() override { frmPanne::Instance().SetPresenter(previous_); }
 
     void Prepare(frmPanne&, int16_t contBits) override { pendingBits_ = contBits; }
     int16_t ShowModal(frmPanne& panne) override;
@@ -41,18 +59,7 @@ private:
     std::deque<int16_t> script_;
     int16_t fallback_;
     int16_t pendingBits_ = 0;
-    ErrorPresenter* previous_;
-};
-
-// Replaces the program's end with a recorder for the lifetime of the object.
-class ScopedExit {
-public:
-    ScopedExit() : previous_(frmPanne::Instance().SetExit([this] { ++calls; })) {}
-    ~ScopedExit() { frmPanne::Instance().SetExit(previous_); }
-    int calls = 0;
-
-private:
-    std::function<void()> previous_;
+    ScopedFailureServices installed_{[this](FailureServices& s) { s.presenter = this; }};
 };
 
 // Runs `undo` when the scope ends, however it ends: a failed assertion returns early too.

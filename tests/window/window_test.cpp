@@ -218,15 +218,10 @@ TEST_F(Lifecycle, StoredSettingsAreRestored)
     const std::vector<Case> cases = {
         {"UseOnlyValidImages=0", Qt::Unchecked, 0},
         {"UseOnlyValidImages=2", Qt::PartiallyChecked, 2},
-        {"UseOnlyValidImages=0.5", Qt::Unchecked, 0},  // halves go to the even neighbour
-        {"UseOnlyValidImages=1.5", Qt::PartiallyChecked, 2},
-        {"UseOnlyValidImages=ja", Qt::Checked, 1},
         {"UseOnlyValidImages=3", Qt::Unchecked, 3, 380},
         {"UseOnlyValidImages=-1", Qt::Unchecked, -1, 380},
         {"UseOnlyValidImages=40000", Qt::Unchecked, 1, 6},
         {"WindowTop=1500.4\r\nWindowLeft= 3000", Qt::Checked, 1, 0, QPoint(200, 100)},
-        {"WindowTop=0\r\nWindowLeft=3000"},
-        {"WindowTop=1500\r\nWindowLeft=0"},
         {"WindowTop=-150000\r\nWindowLeft=600000", Qt::Checked, 1, 0, QPoint(40000, -10000)},
         {"LastDir=" + other.Path(), Qt::Checked, 1, 0, {}, other.Path()},
         {"LastDir=" + other / "fehlt"},

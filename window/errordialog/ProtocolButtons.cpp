@@ -1,4 +1,4 @@
-#include "errors/ui/ProtocolButtons.h"
+#include "window/errordialog/ProtocolButtons.h"
 
 #include <QSaveFile>
 #include <sys/stat.h>

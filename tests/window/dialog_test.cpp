@@ -9,7 +9,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
+#include "window/errordialog/ProtocolButtons.h"
 #include "tests/support/FakeServices.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
@@ -46,29 +47,21 @@ struct WhileShown {
 // program file is "Stellmark".
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::ResetPanne();
-        previousClock_ = frmPanne::Instance().SetClock([] {
-            std::tm t{};
-            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
-            return t;
-        });
-        previousPresenter_ = frmPanne::Instance().SetPresenter(&dialog_);
-    }
-    void TearDown() override
-    {
-        frmPanne::Instance().SetClock(previousClock_);
-        frmPanne::Instance().SetPresenter(previousPresenter_);
-    }
+    void SetUp() override { test::ResetPanne(); }
     int Px(int twips) const { return qRound(twips * dialog_.screen()->logicalDotsPerInch() / 1440.0); }
 
     test::TempDir dir_;
     test::ScopedProgramFile program_{dir_.Path()};
     test::FakeServices services_;
     ErrorDialog dialog_{[this]() -> platform::Services& { return services_; }};
-    std::function<std::tm()> previousClock_;
-    ErrorPresenter* previousPresenter_ = nullptr;
+    test::ScopedFailureServices installed_{[this](FailureServices& s) {
+        s.presenter = &dialog_;
+        s.clock = [] {
+            std::tm t{};
+            t.tm_year = 124, t.tm_mon = 10, t.tm_mday = 30, t.tm_hour = 23, t.tm_min = 59, t.tm_sec = 59;
+            return t;
+        };
+    }};
 };
 
 }  // namespace
@@ -216,11 +209,57 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
 TEST(DialogInstall, AGoneDialogIsNoLongerThePresenter)
 {
     test::FakeServices services;
-    ErrorPresenter* previous = nullptr;
-    test::Finally restore([&] { frmPanne::Instance().SetPresenter(previous); });
+    test::ScopedFailureServices restore([](FailureServices&) {});
     {
         ErrorDialog dialog([&]() -> platform::Services& { return services; });
-        previous = frmPanne::Instance().SetPresenter(&dialog);
+        frmPanne::Instance().Replace({.presenter = &dialog});
     }
-    EXPECT_EQ(frmPanne::Instance().SetPresenter(nullptr), nullptr);
+    EXPECT_EQ(frmPanne::Instance().Services().presenter, nullptr);
+}
+
+TEST_F(DialogTest, ButtonsByIndexAndSavingAsksBeforeItReplaces)
+{
+    using platform::Answer;
+    const std::string path = dir_ / "Stellmark.ERR", old = test::Pattern(100000);  // > a protocol
+    const std::string protocol = BuildProtocol(frmPanne::Instance()),
+                      ask = "box Vorhandene Datei '" + path + "' überschreiben ?",
+                      saved = "box Das Fehlerprotokoll wurde in die Datei '" + path + "' geschrieben !";
+    struct Case {
+        int16_t index;
+        std::optional<std::string> before = {};  // the file there before; nothing: none
+        Answer answer = Answer::Yes;             // whether to replace it
+        std::vector<std::string> calls = {};
+        std::optional<std::string> after = {};
+    };
+    const std::vector<Case> cases = {
+        {.index = 0},
+        {.index = 2},
+        {.index = -1},  // no protocol button: nothing happens
+        {.index = 3, .calls = {"clip " + protocol, "open "s + program::kHomePage}},
+        {.index = 1, .answer = Answer::No, .calls = {saved}, .after = protocol + "\r\n"},
+        {.index = 1, .before = old, .answer = Answer::No, .calls = {ask}, .after = old},
+        {.index = 1, .before = old, .answer = Answer::Yes, .calls = {ask, saved}, .after = protocol + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.index) + (c.before ? " over a file" : ""));
+        ::unlink(path.c_str());
+        if (c.before)
+            test::WriteFile(path, *c.before);
+        test::FakeServices services;
+        services.answer = c.answer;
+        cmdProtocol_Click(frmPanne::Instance(), c.index, services);
+        EXPECT_EQ(services.calls, c.calls);
+        EXPECT_EQ(test::Exists(path) ? test::ReadFile(path) : "(none)", c.after.value_or("(none)"));
+        // No temporary left.
+        EXPECT_EQ(dir_.Entries(),
+                  c.after ? std::vector<std::string>{"Stellmark.ERR"} : std::vector<std::string>{});
+    }
+
+    test::WriteFile(dir_ / "file", "x");  // a failed save says so
+    test::ScopedProgramFile program(dir_ / "file");
+    test::FakeServices services;
+    cmdProtocol_Click(frmPanne::Instance(), 1, services);
+    EXPECT_EQ(services.calls,
+              std::vector<std::string>{"box Das Fehlerprotokoll konnte nicht in die Datei '" + dir_ / "file" +
+                                       "/Stellmark.ERR' geschrieben werden !"});
 }

@@ -1,4 +1,4 @@
-#include "errors/ui/ErrorDialog.h"
+#include "window/errordialog/ErrorDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 
 #include "platform/DesignFonts.h"
 #include "errors/Protocol.h"
-#include "errors/ui/ProtocolButtons.h"
+#include "window/errordialog/ProtocolButtons.h"
 #include "platform/Services.h"
 #include "ui_ErrorDialog.h"
 
@@ -76,9 +76,11 @@ ErrorDialog::~ErrorDialog()
 {
     // A failure after the window is gone must not reach it.
     auto& panne = frmPanne::Instance();
-    ErrorPresenter* current = panne.SetPresenter(nullptr);
-    if (current != this)
-        panne.SetPresenter(current);
+    if (panne.Services().presenter == this) {
+        FailureServices services = panne.Services();
+        services.presenter = nullptr;
+        panne.Replace(std::move(services));
+    }
 }
 
 int ErrorDialog::Px(int twips) const { return qRound(twips * dpi_ / 1440.0); }
