@@ -6,6 +6,7 @@
 #include "core/Layout.h"
 #include "core/modMain.h"
 #include "errors/Proc.h"
+#include "files/PieceWriter.h"
 #include "operations/CramfsReader.h"
 
 namespace stellmark::ops {
@@ -54,41 +55,19 @@ Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, cons
            {{"source", source}, {"cramfs", cramfs}, {"output", output}});
     Outcome outcome{Outcome::NotWritten, NotWrittenMessage(output)};
     return p.Run(outcome, [&] {
+        // Both stay open until the output is read back and named: they are read a second time.
         BinaryFile image, fs;
-        TempOutput out;
-        if (!p.Step([&] { image.OpenRead(source); }) || !p.Step([&] { fs.OpenRead(cramfs); }) ||
-            !p.Step([&] { out.Create(output); }))
+        if (!p.Step([&] { image.OpenRead(source); }) || !p.Step([&] { fs.OpenRead(cramfs); }))
             return;
-        const int64_t length = image.Length();
-        std::vector<unsigned char> buffer(64 * 1024);
-        int64_t written = 0;
-        // Appends `n` bytes of `from` at `at`, or of 0xFF where there is no file. False when a
-        // step was skipped: a file with a gap is never given the name.
-        auto append = [&](const BinaryFile* from, int64_t at, int64_t n) {
-            while (n > 0) {
-                const std::size_t chunk = static_cast<std::size_t>(std::min<int64_t>(n, buffer.size()));
-                bool ok = p.Step([&] {
-                    if (!from)
-                        std::fill_n(buffer.begin(), chunk, 0xFF);
-                    else if (from->ReadAt(at, buffer.data(), chunk) < chunk)
-                        throw Failure(err::InputPastEnd);  // the file shrank while being read
-                    out.WriteAt(written, buffer.data(), chunk);
-                });
-                if (!ok)
-                    return false;
-                written += static_cast<int64_t>(chunk), at += static_cast<int64_t>(chunk),
-                    n -= static_cast<int64_t>(chunk);
-            }
-            return true;
-        };
-        const int64_t rootEnd = check.rootAt + layout::kRootSize;
-        if (!append(&image, 0, check.rootAt) || !append(&fs, 0, check.cramfsLength) ||
-            !append(nullptr, 0, layout::kRootSize - check.cramfsLength) ||
-            !append(&image, rootEnd, length - rootEnd))
-            return;
+        const int64_t length = image.Length(), rootEnd = check.rootAt + layout::kRootSize;
+        const std::vector<Piece> pieces = {Piece::Range(image, 0, check.rootAt),
+                                           Piece::Range(fs, 0, check.cramfsLength),
+                                           Piece::Fill(0xFF, layout::kRootSize - check.cramfsLength),
+                                           Piece::Range(image, rootEnd, length - rootEnd)};
         bool named = false;
-        if (p.Step([&] { named = out.Commit(overwrite); }))
-            outcome = {named ? Outcome::Written : Outcome::Exists, {}};
+        std::vector<std::string> notes;
+        if (p.Step([&] { named = WritePieces(output, pieces, overwrite, &notes); }))
+            outcome = {named ? Outcome::Written : Outcome::Exists, {}, notes};
     });
 }
 

@@ -23,7 +23,8 @@ struct RootInsertCheck {
 // Checks the source's class and the CramFS file (fully: tree and blocks).
 RootInsertCheck CheckRootInsert(const std::string& source, int32_t sourceClass, const std::string& cramfs);
 
-// Writes the image to `output` through a temporary file that takes the name only when complete.
+// Writes the image to `output` through a temporary file that takes the name only when complete
+// and read back from the medium.
 // Refuses an output that is the source, the file system, a data file or no regular file, like
 // every action.
 Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, const std::string& cramfs,
