@@ -9,6 +9,13 @@ namespace stellmark::cli {
 int Info(const Call& call);
 int Cramfs(const Call& call);
 int Run(const Call& call);
+int Inhalt(const Call& call);
+int Karte(const Call& call);
+
+// Runs `one` for each operand of a command that takes several files: with more than one, each
+// block starts with the file's name and JSON comes one object per line; the exit code is the
+// worst of them.
+int ForEachFile(const Call& call, int (*one)(const Call& call, const std::string& file));
 
 std::string RunActions();
 

@@ -21,16 +21,17 @@ void Print(const std::string& file, const ops::CramfsFile& checked, bool json)
     for (const auto& line : checked.findings.Lines())
         std::cout << line << "\n";
 }
-}  // namespace
 
-int Cramfs(const Call& call)
+int CramfsOne(const Call& call, const std::string& file)
 {
-    const std::string& file = call.operands[0];
     if (!ops::FileExists(file))
         return Missing(file);
     auto checked = ops::CheckCramfsFile(file);
     Print(file, checked, call.Has("json"));
     return checked.Sound() ? kOk : kRefused;
 }
+}  // namespace
+
+int Cramfs(const Call& call) { return ForEachFile(call, CramfsOne); }
 
 }  // namespace stellmark::cli

@@ -46,9 +46,9 @@ void Print(const InfoReport& r, bool json)
 }
 }  // namespace
 
-int Info(const Call& call)
+namespace {
+int InfoOne(const Call& call, const std::string& file)
 {
-    const std::string& file = call.operands[0];
     if (!ops::FileExists(file))
         return Missing(file);
     InfoReport r;
@@ -68,5 +68,8 @@ int Info(const Call& call)
     }
     return kOk;
 }
+}  // namespace
+
+int Info(const Call& call) { return ForEachFile(call, InfoOne); }
 
 }  // namespace stellmark::cli

@@ -97,14 +97,27 @@ Json FindingsJson(const ops::CramfsFindings& f)
               {"ok", f.crcOk},
               {"stored", f.crcStored},
               {"computed", f.crcComputed}}},
+            {"flags", f.flags},
+            {"unknown_flags", f.UnknownFlags()},
+            {"full_check", f.deep},
+            {"entries", f.deep ? Json(f.entries) : Json(nullptr)},
+            {"holes", f.holeBlocks},
+            {"fault", f.fault.empty() ? Json(nullptr) : Json(f.fault)},
+            {"intact", f.Intact()},
             {"sound", f.Sound()},
             {"lines", f.Lines()}};
 }
 
+namespace {
+bool jsonLines = false;
+}
+
+void SetJsonLines(bool on) { jsonLines = on; }
+
 // Names are bytes; JSON is UTF-8: bytes that are no UTF-8 become U+FFFD instead of ending the run.
 void PrintJson(const Json& json)
 {
-    std::cout << json.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    std::cout << json.dump(jsonLines ? -1 : 2, ' ', false, Json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace stellmark::cli

@@ -47,7 +47,8 @@ std::string Named(const ops::Action& action);
 
 Json SizeJson(int64_t size);
 Json FindingsJson(const ops::CramfsFindings& findings);
-// One JSON document on stdout, indented, with a line end.
+// One JSON document on stdout, indented, with a line end; on one line where several follow.
 void PrintJson(const Json& json);
+void SetJsonLines(bool on);
 
 }  // namespace stellmark::cli

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "errors/Proc.h"
+#include "operations/RootInsert.h"
 
 namespace stellmark::cli {
 
@@ -38,6 +39,24 @@ int RefuseUnoffered(const ops::Action& action, const std::string& source, const 
     return kRefused;
 }
 
+// What the user is told when the output was not written, and the exit code; kOk when it was.
+int SayOutcome(const ops::Outcome& outcome, const std::string& output)
+{
+    switch (outcome.kind) {
+    case ops::Outcome::Written: return kOk;
+    case ops::Outcome::Refused: Say(outcome.message.text); return kRefused;
+    case ops::Outcome::Exists:
+        Say("Die Datei " + Quoted(output) + " ist schon vorhanden. Zum Überschreiben --force angeben.");
+        return kRefused;
+    case ops::Outcome::NotWritten: Say(outcome.message.text); return kFailed;
+    case ops::Outcome::Cancelled:
+    case ops::Outcome::Nothing:
+    case ops::Outcome::Failed: break;
+    }
+    Say(Quoted(output) + " wurde nicht geschrieben.");
+    return kFailed;
+}
+
 // The summary line and, for a build that is not of the class it should be, the warning.
 int PrintWritten(const Call& call, const ops::Action& action, const std::string& output,
                  const ops::DataFiles& data)
@@ -59,6 +78,46 @@ int PrintWritten(const Call& call, const ops::Action& action, const std::string&
         std::cout << summary << "\n";
     return code;
 }
+// root-einfuegen, which only the command line carries out: the window answers it as before.
+int RunRootInsert(const Call& call, const std::string& source, const std::string& output)
+{
+    const auto cramfs = call.Value("cramfs");
+    if (!cramfs || cramfs->empty())
+        return Usage("root-einfuegen braucht --cramfs DATEI", "run");
+    if (call.Has("start") || call.Has("end"))
+        return Usage("--start und --end gelten nur für bereich", "run");
+    if (output.empty())
+        return Usage("AUSGABE ist leer", "run");
+    for (const std::string* file : {&source, &*cramfs})
+        if (!ops::FileExists(*file))
+            return Missing(*file);
+    const ops::DataFiles data = DataFilesFor(call);
+    if (!data.Found()) {
+        SayDataFilesMissing(data);
+        return kRefused;
+    }
+    const int32_t cls = ops::Classify(source, data);
+    const ops::RootInsertCheck check = ops::CheckRootInsert(source, cls, *cramfs);
+    Proc p("[stellmark-cli] run");
+    ops::Outcome outcome;
+    p.Run([&] {
+        outcome = ops::InsertRoot(check, source, *cramfs, output, data,
+                                  call.Has("force") ? Overwrite::Replace : Overwrite::Refuse);
+    });
+    if (int code = SayOutcome(outcome, output); code != kOk)
+        return code;
+    // Classified after the write like every build: it must be what the source was.
+    const int32_t built = ops::Classify(output, data);
+    if (!call.Has("quiet"))
+        std::cout << "geschrieben: " + Quoted(output) + " " + ops::SizeText(ops::FileLength(output)) + ", " +
+                         ops::ClassText(built) + "\n";
+    if (built != cls) {
+        Say("Warnung: " + Quoted(output) + " ist kein \"" + ops::ClassText(cls) + "\", sondern \"" +
+            ops::ClassText(built) + "\".");
+        return kWrongClass;
+    }
+    return kOk;
+}
 }  // namespace
 
 int Run(const Call& call)
@@ -71,6 +130,10 @@ int Run(const Call& call)
                          (near ? " Meinten Sie " + Named(*near) + "?" : ""),
                      "run");
     }
+    if (action->text == ops::kRootInsert)
+        return RunRootInsert(call, source, output);
+    if (call.Has("cramfs"))
+        return Usage("--cramfs gilt nur für root-einfuegen", "run");
     bool expert = action->does == ops::Action::Does::Expert;
     if (!expert && (call.Has("start") || call.Has("end")))
         return Usage("--start und --end gelten nur für bereich", "run");
@@ -111,20 +174,10 @@ int Run(const Call& call)
             return ops::Choice{output, call.Has("force") ? Overwrite::Replace : Overwrite::Refuse};
         });
     });
-    switch (outcome.kind) {
-    case ops::Outcome::Written:
-        for (const auto& note : outcome.notes)
-            Say(note);
-        break;
-    case ops::Outcome::Refused: Say(outcome.message.text); return kRefused;
-    case ops::Outcome::Exists:
-        Say("Die Datei " + Quoted(output) + " ist schon vorhanden. Zum Überschreiben --force angeben.");
-        return kRefused;
-    case ops::Outcome::NotWritten: Say(outcome.message.text); return kFailed;
-    case ops::Outcome::Cancelled:
-    case ops::Outcome::Nothing:
-    case ops::Outcome::Failed: Say(Quoted(output) + " wurde nicht geschrieben."); return kFailed;
-    }
+    if (int code = SayOutcome(outcome, output); code != kOk)
+        return code;
+    for (const auto& note : outcome.notes)
+        Say(note);
     return PrintWritten(call, *action, output, data);
 }
 

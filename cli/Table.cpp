@@ -20,7 +20,11 @@ const std::vector<OptionRow> kOptions = {
     {.name = "quiet", .shortName = 'q', .help = "keine Zeile über das Geschriebene"},
     {.name = "start", .value = "X", .help = "Beginn für „bereich“ (dezimal oder 0x..., 64 Bit), Vorgabe 0"},
     {.name = "end", .value = "Y", .help = "Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße"},
-    {.name = "json", .help = "ein JSON-Objekt statt Textzeilen"},
+    {.name = "json", .help = "ein JSON-Objekt statt Textzeilen; bei mehreren Dateien eines je Zeile"},
+    {.name = "cramfs",
+     .value = "DATEI",
+     .completes = Completes::File,
+     .help = "für root-einfuegen: das CramFS (mit mkfs.cramfs -N big erzeugt)"},
 };
 
 const std::vector<std::string_view> kGlobalOptions = {"data-dir", "ausfuehrlich", "help", "version",
@@ -31,15 +35,18 @@ const std::vector<Command> kCommands = {
      .operands = {{"DATEI"}},
      .options = {"json"},
      .summary = "Art, Größe, angebotene Aktionen und CramFS im Root-Bereich",
-     .synopsis = "[--json] [--data-dir ORDNER] DATEI",
+     .synopsis = "[--json] [--data-dir ORDNER] DATEI...",
      .description = "Nennt die Art des Images, seine Größe und die Aktionen, die das Fenster dafür anbietet\n"
                     "(Kurzname und voller Text); bei einem gültigen Image auch, ob im Root-Bereich ein\n"
-                    "intaktes CramFS steht. Ohne Datendateien bleibt die Art unbekannt (Rückgabewert 1).\n",
+                    "CramFS steht (Schnellprüfung von Superblock und CRC32; vollständig prüft karte).\n"
+                    "Ohne Datendateien bleibt die Art unbekannt (Rückgabewert 1). Bei mehreren Dateien\n"
+                    "beginnt jeder Block mit dem Namen der Datei; der Rückgabewert ist der schlechteste.\n",
      .optionColumn = 9,
-     .handler = Info},
+     .handler = Info,
+     .several = true},
     {.name = "run",
      .operands = {{"AKTION", Completes::Action}, {"QUELLE"}, {"AUSGABE"}},
-     .options = {"force", "start", "end", "quiet"},
+     .options = {"force", "start", "end", "cramfs", "quiet"},
      .summary = "führt eine Aktion aus wie der Start-Knopf des Fensters",
      .synopsis = "[OPTIONEN] AKTION QUELLE AUSGABE",
      .description = "AKTION ist ein Kurzname (Groß-/Kleinschreibung egal) oder der volle Text, wie ihn\n"
@@ -53,13 +60,40 @@ const std::vector<Command> kCommands = {
      .operands = {{"DATEI"}},
      .options = {"json"},
      .summary = "prüft eine CramFS-Datei gegen den Root-Bereich (6 MiB)",
-     .synopsis = "[--json] DATEI",
+     .synopsis = "[--json] DATEI...",
      .description = "Die erste Zeile ist die Größe der Datei und ob sie in den Root-Bereich passt\n"
                     "(„- im Limit!“ oder „- zu groß!“); die weiteren sagen, ob ein CramFS darin steht\n"
-                    "(Kennung in beiden Byte-Reihenfolgen, Signatur, Größe laut Superblock, CRC32).\n"
+                    "(Kennung in beiden Byte-Reihenfolgen, Signatur, Größe laut Superblock, CRC32,\n"
+                    "Merkmale) und ob alle Einträge lesbar sind und jeder Block sich entpacken lässt.\n"
                     "Rückgabewert 0 nur, wenn die Datei passt und ein intaktes CramFS ist.\n",
      .optionColumn = 9,
-     .handler = Cramfs},
+     .handler = Cramfs,
+     .several = true},
+    {.name = "inhalt",
+     .operands = {{"DATEI"}},
+     .options = {"json"},
+     .summary = "listet jeden Eintrag eines CramFS (Datei oder Root-Bereich eines Images)",
+     .synopsis = "[--json] [--data-dir ORDNER] DATEI...",
+     .description = "Eine Zeile je Eintrag wie bei ls -l: Art und Rechte, Besitzer/Gruppe, Größe (bei\n"
+                    "Geräten die Nummern), zuletzt der volle Pfad ab „/“, bei Verweisen mit „-> Ziel“.\n"
+                    "Ist DATEI ein gültiges Image, wird das CramFS in seinem Root-Bereich gelistet.\n"
+                    "Rückgabewert 0 nur für ein intaktes CramFS.\n",
+     .optionColumn = 9,
+     .handler = Inhalt,
+     .several = true},
+    {.name = "karte",
+     .operands = {{"DATEI"}},
+     .options = {"json"},
+     .summary = "die Bereiche eines gültigen Images und was in jedem steht",
+     .synopsis = "[--json] [--data-dir ORDNER] DATEI",
+     .description = "Nennt die Bereiche in ihrer Reihenfolge mit Beginn, Ende und Größe: Bootloader\n"
+                    "(gleich boot.dat oder nicht), Flash-Art-Block (gleich 1zu2.dat oder 2zu1.dat),\n"
+                    "Root-Bereich (CramFS vollständig geprüft, Zahl der Einträge, ungenutzter Rest\n"
+                    "0xFF oder nicht) und den Rest dahinter (leer oder belegt, mit CramFS- oder\n"
+                    "JFFS2-Kennung an seinem Anfang). Rückgabewert 0 nur, wenn der Root-Bereich ein\n"
+                    "intaktes CramFS hält.\n",
+     .optionColumn = 9,
+     .handler = Karte},
 };
 
 const Command* FindCommand(std::string_view name)

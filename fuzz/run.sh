@@ -5,7 +5,7 @@
 # Usage: fuzz/run.sh BUILD_DIR [TARGET] [RUNS] [SEED]   (SEED also from FUZZ_SEED; default 1)
 #   TARGET inputs (default): expert input and output naming;
 #   TARGET ini: the settings store, from the corpus in fuzz/corpus/ini;
-#   TARGET cramfs: the CramFS check, from real file systems in fuzz/corpus/cramfs.
+#   TARGET cramfs: the CramFS check and full reader, from real file systems in fuzz/corpus/cramfs.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:?build folder}

@@ -3,19 +3,23 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include "operations/Actions.h"
+#include "operations/CramfsReader.h"
 #include "core/Layout.h"
 
 namespace stellmark::ops {
 
 namespace {
 constexpr uint32_t kMagic = 0x28CD3D45;
-constexpr uint32_t kFlagVersion2 = 0x1;  // the superblock carries a CRC over the stated size
-constexpr std::size_t kPadding = 512;    // room some boot loaders keep in front of the superblock
-constexpr std::size_t kCrcAt = 32;       // offset of the CRC in the superblock
+constexpr std::size_t kPadding = 512;   // room some boot loaders keep in front of the superblock
+constexpr std::size_t kSuperSize = 76;  // the superblock with the root directory's entry
+constexpr std::size_t kCrcAt = 32;      // offset of the CRC in the superblock
+constexpr std::size_t kFilesAt = 44;    // offset of the file count in the superblock
+constexpr std::size_t kStreamBuffer = 64 * 1024;
 constexpr char kSignature[] = "Compressed ROMFS";
 
 uint32_t Le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
@@ -27,16 +31,43 @@ std::string Hex32(uint32_t v)
     std::snprintf(text, sizeof text, "0x%08X", v);
     return text;
 }
+
+// The CRC runs over the stated size from the superblock on, its own field counted as zeros:
+// adds `n` bytes that stand at `at` bytes behind the superblock.
+uLong CrcPart(uLong crc, const unsigned char* p, std::size_t n, std::size_t at)
+{
+    static const unsigned char zeros[4] = {};
+    while (n > 0) {
+        std::size_t take = n;
+        if (at < kCrcAt)
+            take = std::min(n, kCrcAt - at);
+        else if (at < kCrcAt + 4)
+            take = std::min(n, kCrcAt + 4 - at);
+        crc = crc32(crc, at >= kCrcAt && at < kCrcAt + 4 ? zeros : p, static_cast<uInt>(take));
+        p += take, at += take, n -= take;
+    }
+    return crc;
+}
+
+bool CrcCheckable(const CramfsFindings& f) { return f.found && f.crcPresent && f.complete && f.plausible; }
+
+std::string NamedFlag(uint32_t bit)
+{
+    switch (bit) {
+    case kCramfsFlagHoles: return "Löcher (Blöcke aus Nullen)";
+    case kCramfsFlagWrongSignature: return "abweichende Signatur erlaubt";
+    case kCramfsFlagShiftedRoot: return "verschobener Wurzel-Versatz";
+    }
+    return "dem Kernel der Box unbekannt!";
+}
 }  // namespace
 
-CramfsFindings CheckCramfsBytes(const unsigned char* data, std::size_t size)
+bool ReadCramfsSuperblock(const unsigned char* head, std::size_t size, CramfsFindings& f)
 {
-    CramfsFindings f;
-    f.available = static_cast<int64_t>(size);
     for (std::size_t at : {std::size_t{0}, kPadding}) {
-        if (size < at + 48)
+        if (size < at + kSuperSize)
             break;
-        const unsigned char* sb = data + at;
+        const unsigned char* sb = head + at;
         if (Le32(sb) != kMagic && Be32(sb) != kMagic)
             continue;
         f.found = true;
@@ -44,59 +75,117 @@ CramfsFindings CheckCramfsBytes(const unsigned char* data, std::size_t size)
         f.bigEndian = Be32(sb) == kMagic;
         auto u32 = [&](std::size_t off) { return f.bigEndian ? Be32(sb + off) : Le32(sb + off); };
         f.statedSize = u32(4);
-        uint32_t flags = u32(8);
+        f.flags = u32(8);
         f.signature = std::memcmp(sb + 16, kSignature, 16) == 0;
         f.fits = f.statedSize <= layout::kRootSize;
         f.complete = f.statedSize <= f.available;
-        f.crcPresent = (flags & kFlagVersion2) != 0;
+        f.crcPresent = (f.flags & kCramfsFlagCrc) != 0;
+        f.crcStored = u32(kCrcAt);
         // A stated size that does not even hold the superblock is checked no further.
-        f.plausible = f.statedSize >= static_cast<int64_t>(at + 48);
-        if (f.crcPresent && f.complete && f.plausible) {
-            f.crcChecked = true;
-            f.crcStored = u32(kCrcAt);
-            // The CRC runs over the stated size from the superblock on, its own field as zeros.
-            const unsigned char zeros[4] = {};
-            const std::size_t end = static_cast<std::size_t>(f.statedSize);
-            uLong crc = crc32(0L, Z_NULL, 0);
-            crc = crc32(crc, sb, static_cast<uInt>(kCrcAt));
-            crc = crc32(crc, zeros, 4);
-            crc = crc32(crc, sb + kCrcAt + 4, static_cast<uInt>(end - at - kCrcAt - 4));
-            f.crcComputed = static_cast<uint32_t>(crc);
-            f.crcOk = f.crcComputed == f.crcStored;
-        }
-        break;
+        f.plausible = f.statedSize >= static_cast<int64_t>(at + kSuperSize);
+        if (f.crcPresent && u32(kFilesAt) == 0)
+            f.fault = "Dateianzahl im Superblock ist 0";
+        return true;
+    }
+    return false;
+}
+
+CramfsFindings CheckCramfsBytes(const unsigned char* data, std::size_t size)
+{
+    CramfsFindings f;
+    f.available = static_cast<int64_t>(size);
+    if (ReadCramfsSuperblock(data, size, f) && CrcCheckable(f)) {
+        f.crcChecked = true;
+        const std::size_t at = static_cast<std::size_t>(f.offset);
+        uLong crc = CrcPart(crc32(0L, Z_NULL, 0), data + at, static_cast<std::size_t>(f.statedSize) - at, 0);
+        f.crcComputed = static_cast<uint32_t>(crc);
+        f.crcOk = f.crcComputed == f.crcStored;
     }
     return f;
 }
 
 CramfsFindings CheckCramfs(const std::string& path, int64_t offset, int64_t length)
 {
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(length > 0 ? length : 0));
+    return ReadCramfs(path, offset, length).findings;
+}
+
+CramfsFindings QuickCheckCramfs(const std::string& path, int64_t offset, int64_t length)
+{
+    CramfsFindings f;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    std::size_t got = 0;
-    int error = fd < 0 ? errno : 0;
-    while (fd >= 0 && got < bytes.size()) {
-        ssize_t r = ::pread(fd, bytes.data() + got, bytes.size() - got, offset + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0) {
-            error = r < 0 ? errno : 0;
-            break;
-        }
-        got += static_cast<std::size_t>(r);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        f.readError = std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return f;
     }
-    if (fd >= 0)
-        ::close(fd);
-    CramfsFindings f = CheckCramfsBytes(bytes.data(), got);
-    if (error != 0)
-        f.readError = std::strerror(error);
+    f.available = std::max<int64_t>(0, std::min<int64_t>(length, st.st_size - offset));
+    // Reads n bytes at `at` behind `offset`; false (with the reason kept) when they are not all there.
+    auto read = [&](unsigned char* buffer, std::size_t n, int64_t at) {
+        for (std::size_t got = 0; got < n;) {
+            ssize_t r = ::pread(fd, buffer + got, n - got, offset + at + static_cast<off_t>(got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                f.readError = std::strerror(r < 0 ? errno : EIO);
+                return false;
+            }
+            got += static_cast<std::size_t>(r);
+        }
+        return true;
+    };
+    unsigned char head[kCramfsHeadSize];
+    const std::size_t headSize = static_cast<std::size_t>(std::min<int64_t>(f.available, sizeof head));
+    if (read(head, headSize, 0) && ReadCramfsSuperblock(head, headSize, f) && CrcCheckable(f)) {
+        std::vector<unsigned char> buffer(kStreamBuffer);
+        uLong crc = crc32(0L, Z_NULL, 0);
+        bool whole = true;
+        for (int64_t at = f.offset; whole && at < f.statedSize;) {
+            std::size_t n = static_cast<std::size_t>(std::min<int64_t>(kStreamBuffer, f.statedSize - at));
+            whole = read(buffer.data(), n, at);
+            crc = CrcPart(crc, buffer.data(), n, static_cast<std::size_t>(at - f.offset));
+            at += static_cast<int64_t>(n);
+        }
+        f.crcChecked = whole;
+        f.crcComputed = static_cast<uint32_t>(crc);
+        f.crcOk = whole && f.crcComputed == f.crcStored;
+    }
+    ::close(fd);
     return f;
 }
 
-bool CramfsFindings::Sound() const
+std::string CramfsProblem(const CramfsFindings& f)
 {
-    return found && signature && plausible && fits && complete && (!crcPresent || crcOk) && readError.empty();
+    if (!f.readError.empty())
+        return "nicht lesbar (" + f.readError + ")";
+    if (!f.found)
+        return "keine CramFS-Kennung gefunden";
+    if (!f.plausible)
+        return "Größe laut Superblock zu klein für einen Superblock";
+    if (!f.complete)
+        return "unvollständig";
+    if (f.crcPresent && !f.crcOk)
+        return "CRC32 falsch";
+    if (f.UnknownFlags() != 0) {
+        char text[64];
+        std::snprintf(text, sizeof text, "Merkmal 0x%08X dem Kernel der Box unbekannt", f.UnknownFlags());
+        return text;
+    }
+    if (!f.fault.empty())
+        return f.fault;
+    if (!f.fits)
+        return "Größe laut Superblock - zu groß!";
+    return "";
 }
+
+bool CramfsFindings::Intact() const
+{
+    return found && plausible && complete && (!crcPresent || crcOk) && UnknownFlags() == 0 && fault.empty() &&
+           readError.empty();
+}
+
+bool CramfsFindings::Sound() const { return Intact() && fits; }
 
 std::vector<std::string> CramfsFindings::Lines() const
 {
@@ -123,6 +212,17 @@ std::vector<std::string> CramfsFindings::Lines() const
     else
         lines.push_back("CRC32: falsch (gespeichert " + Hex32(crcStored) + ", berechnet " +
                         Hex32(crcComputed) + ")");
+    for (uint32_t bit = 0x100; bit != 0; bit <<= 1)
+        if (flags & bit)
+            lines.push_back("Merkmal " + Hex32(bit) + ": " + NamedFlag(bit));
+    if (!fault.empty())
+        lines.push_back("Fehler: " + fault);
+    else if (deep)
+        lines.push_back("Inhalt: " + std::to_string(entries) + (entries == 1 ? " Eintrag" : " Einträge") +
+                        ", alle Blöcke entpackt" + (holeBlocks ? ", mit Löchern" : "") +
+                        (crcPresent ? "" : "; ohne CRC nur am Aufbau geprüft"));
+    else if (plausible)
+        lines.push_back("Inhalt: nicht geprüft (Schnellprüfung; vollständig: stellmark-cli karte)");
     return lines;
 }
 

@@ -29,7 +29,8 @@ std::optional<RootArea> CheckRootArea(const std::string& image, int32_t imageCla
     RootArea area;
     area.start = layout::RangeFor(layout::Region::Root, imageClass).first - 1;
     area.size = layout::kRootSize;
-    area.findings = CheckCramfs(image, area.start, area.size);
+    // The quick check: superblock and CRC, streamed; the map checks the area in full.
+    area.findings = QuickCheckCramfs(image, area.start, area.size);
     return area;
 }
 

@@ -23,7 +23,7 @@ int32_t ImageSize(const std::string& path);
 // "0x" and eight upper-case hexadecimal digits.
 std::string HexText(int32_t value);
 
-// The root area of an image of a valid class and what stands in it.
+// The root area of an image of a valid class and what stands in it, by the quick check.
 struct RootArea {
     int64_t start = 0;  // 0-based offset of its first byte
     int64_t size = 0;

@@ -26,12 +26,13 @@ _stellmark_cli()
         --data-dir) compopt -o filenames 2>/dev/null; _stellmark_cli_reply -d; return ;;
         --start) COMPREPLY=(); return ;;
         --end) COMPREPLY=(); return ;;
+        --cramfs) compopt -o filenames 2>/dev/null; _stellmark_cli_reply -f; return ;;
     esac
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $ended:$word in
             0:--) ended=1 ;;
-            0:--data-dir|0:--start|0:--end) [[ ${COMP_WORDS[i+1]} == = ]] && ((i++)); ((i++)) ;;
+            0:--data-dir|0:--start|0:--end|0:--cramfs) [[ ${COMP_WORDS[i+1]} == = ]] && ((i++)); ((i++)) ;;
             0:-*) ;;
             *) if [ -z "$command" ]; then command=$word; else ((operands++)); fi ;;
         esac
@@ -39,15 +40,17 @@ _stellmark_cli()
     if [[ $cur == -* ]] && ((!ended)); then
         case $command in
             info) words="--json" ;;
-            run) words="--force --start --end --quiet -f -q" ;;
+            run) words="--force --start --end --cramfs --quiet -f -q" ;;
             cramfs) words="--json" ;;
-            *) words="--force --quiet --start --end --json -f -q" ;;
+            inhalt) words="--json" ;;
+            karte) words="--json" ;;
+            *) words="--force --quiet --start --end --json --cramfs -f -q" ;;
         esac
         _stellmark_cli_reply -W "--data-dir --ausfuehrlich --help --version --aktionen -v -h $words"
         return
     fi
     case $command:$operands in
-        :*) _stellmark_cli_reply -W "info run cramfs" ;;
+        :*) _stellmark_cli_reply -W "info run cramfs inhalt karte" ;;
         run:0) _stellmark_cli_reply -W "1x-ohne 2x-ohne 1x-mit 2x-mit 1x-block 2x-block bootloader bereich root root-einfuegen" ;;
         *) compopt -o filenames 2>/dev/null; _stellmark_cli_reply -f ;;
     esac
