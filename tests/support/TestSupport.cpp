@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "core/DemoImages.h"
 #include "core/modMain.h"
 
 namespace stellmark::test {
@@ -110,6 +111,14 @@ DataFiles InstallDataFiles(const std::string& dir)
     modMain::strFile2zu1 = dir + "/2zu1.dat";
     modMain::strFileBoot = dir + "/boot.dat";
     return d;
+}
+
+std::map<int, std::string> WriteImages(const std::string& dir)
+{
+    std::map<int, std::string> images;
+    for (const auto& image : demo::WriteDemoImages(dir))
+        images[image.expectedClass] = image.path;
+    return images;
 }
 
 void ResetPanne() { frmPanne::Instance().ResetForTests(); }

@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -148,6 +149,9 @@ struct DataFiles {
     std::string f1zu2, f2zu1, boot;
 };
 DataFiles InstallDataFiles(const std::string& dir);
+// Writes an image of every class into `dir` from the data files installed last: the demo images,
+// by class (0: one byte short of an image, no valid one).
+std::map<int, std::string> WriteImages(const std::string& dir);
 
 // Empties the trace list and the error component's remembered values.
 void ResetPanne();

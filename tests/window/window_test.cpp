@@ -57,13 +57,14 @@ protected:
         const QWidget* parts[] = {w->cmdFileCramfs, w->txtCramfs, w->Label16, w->lblCramfsInfo, w->Label17};
         return int(std::count_if(parts, parts + 5, [](auto* p) { return !p->isHidden(); }));
     }
-    // An image of the class at `path`: boot loader in front for 11 and 12, the flash-kind
-    // block of 1x or 2x, then a body whose bytes tell their position. Class 0: a text file.
+    // An image of the class at `path`, a copy of the shared one; class 0: a text file.
     std::string MakeImage(const std::string& path, int imageClass)
     {
-        std::string bytes = imageClass < 20 ? data.boot : "";
-        bytes += imageClass % 10 == 1 ? data.f2zu1 : data.f1zu2;
-        WriteFile(path, imageClass ? bytes + Pattern(0x7C0000, 7) : std::string(1024, 't'));
+        static TempDir shared;  // every test installs the same data files: made once
+        static const auto images = WriteImages(shared.Path());
+        imageClass ? (void)std::filesystem::copy_file(images.at(imageClass), path,
+                                                      std::filesystem::copy_options::overwrite_existing)
+                   : WriteFile(path, std::string(1024, 't'));
         return path;
     }
 
@@ -406,7 +407,7 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
     ASSERT_EQ(fakes.asked.size(), 4u);
     EXPECT_EQ(fakes.asked[3].title + " " + fakes.asked[3].initialName, "Speichern unter quelle_[1x]");
     EXPECT_EQ(fakes.asked[3].initialDir, from.Path());
-    const std::string built = data.f2zu1 + Pattern(0x7C0000, 7);
+    const std::string built = bytes.substr(0x20000);  // without the boot loader
     EXPECT_TRUE(ReadFile(out / "ziel") == built);
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"ziel"});  // no extension, no leftovers
     EXPECT_EQ(fakes.boxes.size(), 2u);                           // success shows nothing
