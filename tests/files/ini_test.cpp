@@ -45,6 +45,7 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = file, .section = "Settings", .key = "Key", .want = ""},
              {.file = file, .section = "Missing", .key = "LastDir", .want = ""},
              {.file = dir / "no.ini", .section = "Settings", .key = "LastDir", .want = ""},
+             {.file = dir / "no/a.ini", .section = "Settings", .key = "LastDir", .want = ""},
              {.file = dir.Path(), .section = "Settings", .key = "LastDir", .want = ""},
              {.file = longs, .section = "S", .key = "A", .want = std::string(254, 'a')},
              {.file = longs, .section = "S", .key = "B", .want = std::string(254, 'b')},
@@ -256,6 +257,7 @@ TEST(WriteIni, AFailedWriteGivesZeroWithoutADialogAndChangesNothing)
              {file, "Settings", "Dir", "/y\r\n[Evil]\r\nKey=1"},  // would plant a section
              {file, "Settings", "Dir", "/y\nDir=/z"},
              {file, "Settings", "Di=r", "/y"},
+             {file, "Settings", "#Dir", "/y"},  // other readers take it for a comment
              {file, "", "Dir", "/y"}}) {
         std::optional<test::ScopedFileSizeLimit> full;
         if (value == longer)
