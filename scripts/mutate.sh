@@ -102,7 +102,9 @@ def mutants_of(path, text):
             continue
 
         def add(start, end, new, what):
-            found.append((path, number, line[:start] + new + line[end:], what))
+            # The column tells two alike on one line apart.
+            found.append((path, f"{number}:{start + 1 + (line[start] == ' ')}", line[:start] + new + line[end:],
+                          what))
 
         for old, new in SWAPS:
             for m in re.finditer(re.escape(old), code):
@@ -128,7 +130,7 @@ def mutants_of(path, text):
         if (stripped.endswith(";") and STATEMENT.match(code) and not NOT_STATEMENT.match(code)
                 and previous.endswith((";", "{", "}", ")", ":"))):
             indent = len(line) - len(line.lstrip())
-            found.append((path, number, line[:indent] + "{}", "statement dropped"))
+            found.append((path, f"{number}:{indent + 1}", line[:indent] + "{}", "statement dropped"))
         previous = stripped
     return found
 
@@ -203,8 +205,8 @@ def main():
         if path not in originals:
             originals[path] = open(full, encoding="utf-8").read()
         lines = originals[path].split("\n")
-        old = lines[number - 1]
-        lines[number - 1] = new
+        old = lines[int(number.split(":")[0]) - 1]
+        lines[int(number.split(":")[0]) - 1] = new
         os.makedirs(os.path.dirname(os.path.join(backup, path)), exist_ok=True)
         shutil.copy2(full, os.path.join(backup, path))
         started = time.time()

@@ -14,7 +14,8 @@ struct WhileModal {
     explicit WhileModal(std::function<bool(T&)> answer)
     {
         timer.callOnTimeout([this, answer] {
-            if (auto* d = dynamic_cast<T*>(QApplication::activeModalWidget()); d && d->isVisible() && answer(*d))
+            if (auto* d = dynamic_cast<T*>(QApplication::activeModalWidget());
+                d && d->isVisible() && answer(*d))
                 timer.stop(), answered = true;
         });
         timer.start(10);
