@@ -390,6 +390,8 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsKeys)
     j = nlohmann::json::parse(Cmd({"cramfs", "--json", little}).out);
     EXPECT_EQ(j["cramfs"]["crc"]["ok"], true);
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
+    j = nlohmann::json::parse(Cmd({"cramfs", "--json", images[22]}).out);  // none found: nothing stated
+    EXPECT_EQ(j["cramfs"]["stated_size"], 0);
 }
 
 TEST_F(Cli, TheManualPageAndTheCompletionKnowEveryShortName)
