@@ -14,6 +14,8 @@
 # any exit, Ctrl-C included. Mutants listed in scripts/mutate-equivalent.txt change nothing a
 # caller can see; they are run but left out of the score. Not part of CI: it takes about an hour.
 set -euo pipefail
+# One group, read whole before it runs: editing this file during a run cannot change the run.
+{
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: mutate.sh BUILD_DIR [COUNT [SEED]]}" && pwd)
 count=${2:-80}
@@ -260,3 +262,5 @@ try:
 except KeyboardInterrupt:
     sys.exit(130)
 PY
+exit
+}
