@@ -6,7 +6,6 @@
 #include <map>
 #include <sys/stat.h>
 
-#include "core/DemoImages.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestSupport.h"
 
@@ -22,8 +21,7 @@ protected:
             ::mkdir((dir / sub).c_str(), 0755);
         ResetPanne();
         data = InstallDataFiles(dir / "data");
-        for (const auto& image : demo::WriteDemoImages(dir / "img", data.files))
-            images[image.expectedClass] = image.path;
+        images = WriteImages(dir / "img", data.files);
     }
     // The whole call, with the data files' folder (a subfolder of dir) in front.
     std::vector<std::string> Args(std::vector<std::string> args, const std::string& dataDir = "data")

@@ -7,7 +7,7 @@
 
 using namespace stellmark;
 
-TEST(Failure, SystemErrorsMapToTheClassicNumbers)
+TEST(Failure, AMissingFileIsNotAMissingFolderAndOtherSystemErrorsHaveNumbers)
 {
     test::TempDir dir;
     struct Case {
@@ -16,18 +16,15 @@ TEST(Failure, SystemErrorsMapToTheClassicNumbers)
         int number;
         const char* description;
     };
+    // Which errno gives which number is a table in the product; these rows are its decisions: a
+    // missing file or a missing folder (also one that is a file), and the default for the rest.
+    test::WriteFile(dir / "file", "");
     std::vector<Case> cases = {
         {ENOENT, dir / "missing.img", 53, "Datei nicht gefunden"},
         {ENOENT, dir / "no/such/folder/x.img", 76, "Pfad nicht gefunden"},
-        {ENOTDIR, dir / "x", 76, "Pfad nicht gefunden"},
-        {EACCES, "", 70, "Zugriff verweigert"},
-        {EPERM, "", 70, "Zugriff verweigert"},
-        {ENOSPC, "", 61, "Datenträger voll"},
+        {ENOENT, dir / "file/x.img", 76, "Pfad nicht gefunden"},
         {EFBIG, "", 61, "Datei zu groß"},
         {EROFS, "", 75, "Fehler beim Zugriff auf Pfad/Datei"},
-        {EISDIR, "", 75, "Fehler beim Zugriff auf Pfad/Datei"},
-        {EMFILE, "", 67, "Zu viele Dateien"},
-        {EIO, "", 57, "Fehler beim Ein-/Ausgabezugriff auf das Gerät"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.errnum);

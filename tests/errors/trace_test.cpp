@@ -75,16 +75,13 @@ TEST_F(TraceTest, NothingIsRecordedWhileTheDialogShowsEvenOnANestedFailure)
     }
 }
 
-TEST(ValueText, FollowsTheKindOfTheValue)
+// The fixed words ("[ARRAY]", "[NULL]" ...) are read off the header; these are the computed ones.
+TEST(ValueText, NumbersInShortestFormAndObjectsByTheirTypeName)
 {
     Widget w;
     const Widget* none = nullptr;
     EXPECT_EQ(
-        (std::vector<std::string>{ValueText(std::vector<int>{1, 2}), ValueText(std::nullopt),
-                                  ValueText(std::optional<int>()), ValueText(std::monostate{}),
-                                  ValueText(std::string("C:\\x y")), ValueText(int16_t{-3}),
-                                  ValueText(int32_t{-2147483647 - 1}), ValueText(1234.0f), ValueText(0.1f),
-                                  ValueText(&w), ValueText(none), ValueText(nullptr)}),
-        (std::vector<std::string>{"[ARRAY]", "[NULL]", "[NULL]", "[EMPTY]", "C:\\x y", "-3", "-2147483648",
-                                  "1234", "0.1", "[OBJECT:Widget]", "[NOTHING]", "[NOTHING]"}));
+        (std::vector<std::string>{ValueText(int32_t{-2147483647 - 1}), ValueText(1234.0f), ValueText(0.1f),
+                                  ValueText(0.3f), ValueText(&w), ValueText(none)}),
+        (std::vector<std::string>{"-2147483648", "1234", "0.1", "0.3", "[OBJECT:Widget]", "[NOTHING]"}));
 }

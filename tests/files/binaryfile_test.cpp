@@ -35,6 +35,11 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
             << path;
         EXPECT_FALSE(f.IsOpen());
     }
+    // Moved into another: the open file goes along.
+    BinaryFile a, b;
+    a.OpenRead(dir / "file"), b.OpenRead(dir / "file");
+    b = std::move(a);
+    EXPECT_TRUE(b.IsOpen() && !a.IsOpen());
     TempOutput out;
     EXPECT_EQ(
         [&] {

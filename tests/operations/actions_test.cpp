@@ -167,6 +167,7 @@ TEST(GetInputValue, HexDecimalRefusalsAndOverflow)
         {"0x20000", 131072},
         {"0x7e0000", 8257536},
         {"0x7E0000", 8257536},
+        {"0xaf", 175},
         {"131072", 131072},
         {" 42 ", 42},
         {"+7", 7},

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include "operations/Actions.h"
-#include "core/DemoImages.h"
 #include "tests/support/TestSupport.h"
 #include "core/modMain.h"
 
@@ -15,9 +14,8 @@ class Execution : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test::ResetPanne(), data = test::InstallDataFiles(dir.Path());
-        for (const auto& image : demo::WriteDemoImages(dir / "images", data.files))
-            images[image.expectedClass] = image.path;
+        test::ResetPanne(), data = test::InstallDataFiles(dir.Path()),
+                            images = test::WriteImages(dir / "images", data.files);
     }
     Outcome Run(std::string_view action, const std::string& source, const std::string& output,
                 ExpertInput expert = {}, std::string* proposed = nullptr)

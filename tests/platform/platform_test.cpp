@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
 #include <map>
 #include <gtest/gtest.h>
@@ -21,24 +20,13 @@
 #include "errors/Program.h"
 #include "platform/QtServices.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WhileModal.h"
 #include "platform/Translations.h"
 
 namespace stellmark::platform {
 namespace {
 
-// Runs `answer` on the file dialog every 20 ms once it is the modal window, until it returns
-// true; the watchdog of the test program's main ends a dialog never answered.
-struct WhileDialog {
-    explicit WhileDialog(std::function<bool(QFileDialog&)> answer)
-    {
-        timer.callOnTimeout([this, answer] {
-            if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); d && answer(*d))
-                timer.stop();
-        });
-        timer.start(20);
-    }
-    QTimer timer;
-};
+using WhileDialog = test::WhileModal<QFileDialog>;
 
 TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExtension)
 {

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "core/DemoImages.h"
 #include "core/modMain.h"
 
 namespace stellmark::test {
@@ -108,6 +109,14 @@ DataFiles InstallDataFiles(const std::string& dir)
     WriteFile(dir + "/boot.dat", d.boot);
     d.files = modMain::LookIn(dir);
     return d;
+}
+
+std::map<int, std::string> WriteImages(const std::string& dir, const modMain::DataFiles& dataFiles)
+{
+    std::map<int, std::string> images;
+    for (const auto& image : demo::WriteDemoImages(dir, dataFiles))
+        images[image.expectedClass] = image.path;
+    return images;
 }
 
 void ResetPanne() { frmPanne::Instance().ResetForTests(); }

@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -157,6 +158,9 @@ struct DataFiles {
     modMain::DataFiles files;
 };
 DataFiles InstallDataFiles(const std::string& dir);
+// Writes an image of every class into `dir` from the data files installed last: the demo images,
+// by class (0: one byte short of an image, no valid one).
+std::map<int, std::string> WriteImages(const std::string& dir, const modMain::DataFiles& dataFiles);
 
 // Empties the trace list and the error component's remembered values.
 void ResetPanne();

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include "window/errordialog/ErrorDialog.h"
 #include "window/errordialog/ProtocolButtons.h"
@@ -16,30 +15,19 @@
 #include "generated/StellmarkVersion.h"
 #include "errors/Protocol.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WhileModal.h"
 
 using namespace stellmark;
 using namespace std::string_literals;
 
 namespace {
 
-// Runs `action` once the dialog is the modal window on screen. A dialog still open after five
-// seconds fails the test and is hidden, so a forgotten modal cannot hang the run.
-struct WhileShown {
-    WhileShown(ErrorDialog& dialog, std::function<void()> action)
+// Runs `action` once the dialog is the modal window on screen.
+struct WhileShown : test::WhileModal<ErrorDialog> {
+    WhileShown(ErrorDialog&, std::function<void()> action)
+        : WhileModal([action](ErrorDialog&) { return action(), true; })
     {
-        poll.callOnTimeout([this, &dialog, action] {
-            if (!ran && dialog.isVisible() && QApplication::activeModalWidget() == &dialog)
-                ran = true, action();
-        });
-        watchdog.callOnTimeout([&dialog] {
-            EXPECT_FALSE(dialog.isVisible()) << "the error dialog was left open";
-            dialog.hide();
-        });
-        poll.start(10);
-        watchdog.start(5000);
     }
-    QTimer poll, watchdog;
-    bool ran = false;
 };
 
 // The error component with the dialog installed at a fixed time (the protocol the dialog
@@ -170,7 +158,7 @@ TEST_F(DialogTest, ReturnsTheButtonClickedOrPressedWhileEscapeCloseAndReturnInTh
             }
         });
         EXPECT_EQ(frmPanne::Instance().OnError("m", "p", c.bits), c.result);
-        EXPECT_TRUE(drive.ran);
+        EXPECT_TRUE(drive.answered);
         // No protocol file saved on the way.
         ASSERT_EQ(services_.calls.size(), c.calls.size() + 1);
         EXPECT_EQ(services_.calls[0], "beep");
@@ -201,7 +189,7 @@ TEST_F(DialogTest, ShownWithTitleBeepAndArrowKeptOpenByProtocolButtonsAndANested
         QTest::mouseClick(dialog_.cmdContinue(kRetry), Qt::LeftButton);
     });
     EXPECT_EQ(frmPanne::Instance().OnError("m", "p"), kRetry);
-    EXPECT_TRUE(drive.ran);
+    EXPECT_TRUE(drive.answered);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);  // the program's again
     QApplication::restoreOverrideCursor();
 }
