@@ -33,6 +33,7 @@ const std::vector<std::string_view> kGlobalOptions = {"data-dir", "ausfuehrlich"
 const std::vector<Command> kCommands = {
     {.name = "info",
      .operands = {{"DATEI"}},
+     .several = true,
      .options = {"json"},
      .summary = "Art, Größe, angebotene Aktionen und CramFS im Root-Bereich",
      .synopsis = "[--json] [--data-dir ORDNER] DATEI...",
@@ -42,8 +43,7 @@ const std::vector<Command> kCommands = {
                     "Ohne Datendateien bleibt die Art unbekannt (Rückgabewert 1). Bei mehreren Dateien\n"
                     "beginnt jeder Block mit dem Namen der Datei; der Rückgabewert ist der schlechteste.\n",
      .optionColumn = 9,
-     .handler = Info,
-     .several = true},
+     .handler = Info},
     {.name = "run",
      .operands = {{"AKTION", Completes::Action}, {"QUELLE"}, {"AUSGABE"}},
      .options = {"force", "start", "end", "cramfs", "quiet"},
@@ -58,6 +58,7 @@ const std::vector<Command> kCommands = {
      .writesFile = true},
     {.name = "cramfs",
      .operands = {{"DATEI"}},
+     .several = true,
      .options = {"json"},
      .summary = "prüft eine CramFS-Datei gegen den Root-Bereich (6 MiB)",
      .synopsis = "[--json] DATEI...",
@@ -67,10 +68,10 @@ const std::vector<Command> kCommands = {
                     "Merkmale) und ob alle Einträge lesbar sind und jeder Block sich entpacken lässt.\n"
                     "Rückgabewert 0 nur, wenn die Datei passt und ein intaktes CramFS ist.\n",
      .optionColumn = 9,
-     .handler = Cramfs,
-     .several = true},
+     .handler = Cramfs},
     {.name = "inhalt",
      .operands = {{"DATEI"}},
+     .several = true,
      .options = {"json"},
      .summary = "listet jeden Eintrag eines CramFS (Datei oder Root-Bereich eines Images)",
      .synopsis = "[--json] [--data-dir ORDNER] DATEI...",
@@ -79,8 +80,7 @@ const std::vector<Command> kCommands = {
                     "Ist DATEI ein gültiges Image, wird das CramFS in seinem Root-Bereich gelistet.\n"
                     "Rückgabewert 0 nur für ein intaktes CramFS.\n",
      .optionColumn = 9,
-     .handler = Inhalt,
-     .several = true},
+     .handler = Inhalt},
     {.name = "karte",
      .operands = {{"DATEI"}},
      .options = {"json"},
