@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/Progress.h"
 #include "errors/Places.h"
 #include "errors/Program.h"
 
@@ -20,7 +21,11 @@ std::string Lines(std::string text)
     return text;
 }
 
-void Say(const std::string& text) { std::cerr << kName << ": " << Lines(text) << std::endl; }
+void Say(const std::string& text)
+{
+    ClearProgress();
+    std::cerr << kName << ": " << Lines(text) << std::endl;
+}
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 

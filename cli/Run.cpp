@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "cli/Progress.h"
 #include "errors/Proc.h"
 #include "operations/RootInsert.h"
 
@@ -16,6 +17,9 @@ std::string RunActions()
         if (!a.shortName.empty())
             text += ActionLine(a);
     return text + "\n"
+                  "Dauert ein Lauf länger als eine Sekunde, zeigt eine Zeile auf stderr den\n"
+                  "Fortschritt („schreiben 42 % (12,3 MiB/s)“, dann „prüfen …“, das Lesen zum\n"
+                  "Vergleich) – nur auf einem Terminal, nie in Pipes oder Dateien, nie mit --quiet.\n"
                   "Nach dem Schreiben nennt eine Zeile Pfad, Größe und bei gebauten Images deren Art.\n"
                   "Ist ein gebautes Image nicht von der Art, die die Aktion baut (Datendateien\n"
                   "vertauscht oder falsch), folgen eine Warnung und Rückgabewert 4.\n";
@@ -100,10 +104,13 @@ int RunRootInsert(const Call& call, const std::string& source, const std::string
     const ops::RootInsertCheck check = ops::CheckRootInsert(source, cls, *cramfs);
     Proc p("[stellmark-cli] run");
     ops::Outcome outcome;
-    p.Run([&] {
-        outcome = ops::InsertRoot(check, source, *cramfs, output, data,
-                                  call.Has("force") ? Overwrite::Replace : Overwrite::Refuse);
-    });
+    {
+        ProgressPrinter progress(call.Has("quiet"));
+        p.Run([&] {
+            outcome = ops::InsertRoot(check, source, *cramfs, output, data,
+                                      call.Has("force") ? Overwrite::Replace : Overwrite::Refuse);
+        });
+    }
     if (int code = SayOutcome(outcome, output); code != kOk)
         return code;
     // Classified after the write like every build: it must be what the source was.
@@ -168,12 +175,16 @@ int Run(const Call& call)
 
     Proc p("[stellmark-cli] run");
     ops::Outcome outcome;
-    p.Run([&] {
-        // Without --force "no overwrite" holds up to the moment the result takes its name.
-        outcome = ops::Start(p, request, [&](const std::string&) {
-            return ops::Choice{output, call.Has("force") ? Overwrite::Replace : Overwrite::Refuse};
+    {
+        // Gone, with its line, before anything is said about the outcome.
+        ProgressPrinter progress(call.Has("quiet"));
+        p.Run([&] {
+            // Without --force "no overwrite" holds up to the moment the result takes its name.
+            outcome = ops::Start(p, request, [&](const std::string&) {
+                return ops::Choice{output, call.Has("force") ? Overwrite::Replace : Overwrite::Refuse};
+            });
         });
-    });
+    }
     if (int code = SayOutcome(outcome, output); code != kOk)
         return code;
     for (const auto& note : outcome.notes)

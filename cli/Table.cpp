@@ -17,7 +17,7 @@ const std::vector<OptionRow> kOptions = {
     // For the shell's completion; the manual page names it.
     {.name = "aktionen"},
     {.name = "force", .shortName = 'f', .help = "eine vorhandene AUSGABE ersetzen"},
-    {.name = "quiet", .shortName = 'q', .help = "keine Zeile über das Geschriebene"},
+    {.name = "quiet", .shortName = 'q', .help = "keine Zeile über das Geschriebene, kein Fortschritt"},
     {.name = "start", .value = "X", .help = "Beginn für „bereich“ (dezimal oder 0x..., 64 Bit), Vorgabe 0"},
     {.name = "end", .value = "Y", .help = "Ende (ausschließlich) für „bereich“, Vorgabe die Dateigröße"},
     {.name = "json", .help = "ein JSON-Objekt statt Textzeilen; bei mehreren Dateien eines je Zeile"},

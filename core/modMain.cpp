@@ -1,8 +1,10 @@
 #include "core/modMain.h"
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "files/BinaryFile.h"
@@ -150,6 +152,12 @@ CopyResult CopyFile(const std::string& strSource, const std::string& strDestinat
                 throw Failure(err::Overflow);
             count = n;
         });
+        // What the output will hold, for the progress shown while writing: the last file is
+        // only measured here, its failures stay with the step that opens it.
+        std::error_code unknown;
+        auto last = LastFile.empty() ? 0 : std::filesystem::file_size(LastFile, unknown);
+        writer.Expect(writer.Size() + std::max<int64_t>(count, 0) +
+                      (unknown ? 0 : static_cast<int64_t>(last)));
         if (count > 0)
             p.Step([&] { writer.Append(Piece::Range(source, int64_t{lngStart} - 1, count)); });
 

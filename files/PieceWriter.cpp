@@ -50,6 +50,7 @@ void PieceWriter::Append(const Piece& piece)
         PieceBytes(piece, done, buffer_.data(), n);
         out_.WriteAt(size_ + done, buffer_.data(), n);
         done += static_cast<int64_t>(n);
+        ReportProgress(Phase::Write, size_ + done, expected_ > 0 ? std::max(expected_, size_ + done) : 0);
     }
     if (piece.length > 0)
         pieces_.push_back(piece);
@@ -80,6 +81,7 @@ void PieceWriter::Verify(Overwrite overwrite)
             }
             done += static_cast<int64_t>(n);
             at += static_cast<int64_t>(n);
+            ReportProgress(Phase::Verify, at, size_);
         }
     }
     if (out_.Length() != size_)
@@ -98,6 +100,10 @@ bool WritePieces(const std::string& destination, const std::vector<Piece>& piece
     TempOutput out;
     out.Create(destination);
     PieceWriter writer(out);
+    int64_t total = 0;
+    for (const Piece& piece : pieces)
+        total += std::max<int64_t>(piece.length, 0);
+    writer.Expect(total);
     for (const Piece& piece : pieces)
         writer.Append(piece);
     bool named = writer.Commit(overwrite);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files/BinaryFile.h"
+#include "files/Progress.h"
 
 namespace stellmark {
 
@@ -45,6 +46,9 @@ public:
     void Append(const Piece& piece);
     // Bytes written so far.
     int64_t Size() const { return size_; }
+    // The size the whole output is expected to have, for the progress reported while writing
+    // (files/Progress.h); without it the writing reports no total. Changes nothing written.
+    void Expect(int64_t total) { expected_ = total; }
     // Seals the output (see TempOutput::Seal) and compares what the medium returns with the
     // pieces; a difference is a failure (DeviceIO, "Prüfung nach dem Schreiben fehlgeschlagen: "
     // and the first differing position) about the output.
@@ -57,6 +61,7 @@ private:
     TempOutput& out_;
     std::vector<Piece> pieces_;
     int64_t size_ = 0;
+    int64_t expected_ = 0;
     std::vector<unsigned char> buffer_;
 };
 

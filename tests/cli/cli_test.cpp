@@ -13,6 +13,7 @@
 #include "generated/StellmarkVersion.h"
 #include "cli/Table.h"
 #include "cli/Commands.h"
+#include "cli/Progress.h"
 #include "tests/cli/CliTest.h"
 
 using namespace stellmark;
@@ -613,4 +614,53 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
     EXPECT_EQ(two["root_area"], 0x40000);
     EXPECT_EQ(nlohmann::json::parse(Cmd({"karte", "--json", with}).out)["regions"][2]["cramfs"]["entries"],
               2);
+}
+
+TEST(CliProgress, OnlyATerminalWithoutQuietSeesItAfterASecondAtMostTenTimesASecond)
+{
+    constexpr int64_t MiB = 1024 * 1024;
+    struct Report {
+        int ms;  // since the run began
+        Phase phase;
+        int64_t done, total;
+    };
+    const std::vector<Report> slow = {
+        {500, Phase::Write, 1 * MiB, 8 * MiB},    // within the first second: nothing
+        {1000, Phase::Write, 4 * MiB, 8 * MiB},   // 3 MiB in 0.5 s
+        {1050, Phase::Write, 5 * MiB, 8 * MiB},   // too soon after the one before
+        {1200, Phase::Verify, 2 * MiB, 8 * MiB},  // shorter: the rest of the longer line is blanked
+    };
+    const std::string slowShown = "\rschreiben 50 % (6,0 MiB/s)\rprüfen 25 %" + std::string(15, ' ') + "\r" +
+                                  std::string(26, ' ') + "\r";
+    struct Case {
+        const char* what;
+        bool terminal, quiet;
+        std::vector<Report> reports;
+        std::string want;
+    };
+    const std::vector<Case> cases = {
+        {"a terminal", true, false, slow, slowShown},
+        {"a pipe or a file", false, false, slow, ""},
+        {"--quiet", true, true, slow, ""},
+        {"done within a second", true, false, {{200, Phase::Write, 1, 2}, {999, Phase::Verify, 2, 2}}, ""},
+        {"no total known",
+         true,
+         false,
+         {{1500, Phase::Write, 3 * MiB, 0}, {2000, Phase::Write, 4 * MiB, 0}},
+         "\rschreiben 3,0 MiB\rschreiben 4,0 MiB (2,0 MiB/s)\r" + std::string(29, ' ') + "\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ostringstream err;
+        auto now = std::chrono::steady_clock::time_point{};
+        {
+            cli::ProgressPrinter printer(c.quiet, c.terminal, err, [&] { return now; });
+            for (const Report& r : c.reports) {
+                now = std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(r.ms);
+                // As the writer reports it: through the observer installed for the run.
+                ReportProgress(r.phase, r.done, r.total);
+            }
+        }
+        EXPECT_EQ(err.str(), c.want);
+    }
 }

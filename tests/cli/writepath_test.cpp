@@ -470,3 +470,40 @@ TEST_F(WritePath, ReplacingKeepsAclAndAttributesOrSaysWhatItCouldNotKeep)
                          "' darf keine Datei angelegt werden (Fehler 70)\n");
     EXPECT_TRUE(Leftovers(dir.Path()).empty());
 }
+
+TEST_F(WritePath, ASlowWriteShowsProgressOnATerminalOnly)
+{
+    // Every write of the 8 MiB output takes 15 ms more: about two seconds in all.
+    const std::string out = Out("slow.img");
+    auto words = [&](std::vector<std::string> args) {
+        std::string line;
+        for (const auto& word : Shimmed("slow-write", std::move(args)))
+            line += "'" + word + "' ";
+        return line;
+    };
+    struct Case {
+        const char* what;
+        bool terminal;
+        bool quiet, shown;
+    };
+    for (const Case& c : {Case{"a terminal", true, false, true}, Case{"a pipe", false, false, false},
+                          Case{"--quiet", true, true, false}}) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> args = {"run", "bereich", images[22], out, "-f"};
+        if (c.quiet)
+            args.push_back("-q");
+        // script(1) gives the call a terminal and copies what it shows to its own stdout.
+        auto r = c.terminal ? Run({"/usr/bin/script", "-qec", words(args), "/dev/null"})
+                            : Run(Shimmed("slow-write", args));
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        const std::string shown = r.out + r.err;
+        EXPECT_EQ(shown.find("\rschreiben ") != std::string::npos, c.shown) << shown;
+        if (c.shown) {
+            // Percent and rate, and the line blanked before the summary.
+            EXPECT_NE(shown.find(" % ("), std::string::npos) << shown;
+            EXPECT_NE(shown.find(" MiB/s)"), std::string::npos) << shown;
+            EXPECT_NE(shown.find(" \rgeschrieben: '"), std::string::npos) << shown;
+        }
+        EXPECT_EQ(test::ReadFile(out), test::ReadFile(images[22]));
+    }
+}

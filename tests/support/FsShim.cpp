@@ -5,6 +5,7 @@
 //   no-xattr         setting extended attributes is refused (ENOTSUP)
 //   bad-readback     a stick that holds less than it claims: reading a file opened for writing
 //                    returns other bytes from STELLMARK_SHIM_FROM (a number, default 0) on
+//   slow-write       a slow stick: every positioned write takes 15 ms more
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -144,5 +145,19 @@ ssize_t pread64(int fd, void* buffer, size_t n, off_t offset)
     ssize_t got = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread64")(fd, buffer, n, offset);
     Spoil(fd, buffer, got, offset);
     return got;
+}
+
+ssize_t pwrite(int fd, const void* buffer, size_t n, off_t offset)
+{
+    if (Has("slow-write"))
+        ::usleep(15000);
+    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite")(fd, buffer, n, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, size_t n, off_t offset)
+{
+    if (Has("slow-write"))
+        ::usleep(15000);
+    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64")(fd, buffer, n, offset);
 }
 }
