@@ -15,7 +15,7 @@ seed=${4:-${FUZZ_SEED:-1}}
 out=$build/fuzz
 # libFuzzer takes seed 0 as "pick one at random".
 [[ $seed =~ ^[1-9][0-9]*$ ]] || { echo "FEHLER: SEED muss eine Zahl ab 1 sein" >&2; exit 2; }
-sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,Places,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile,PieceWriter,Progress}.cpp)
+sources=("$src"/errors/{Failure,frmPanne,Pending,Proc,Program,Places,TraceValue}.cpp "$src"/files/{wsFiles,BinaryFile,TempOutput,PieceWriter,Progress}.cpp)
 case $target in
   inputs) sources+=("$src"/core/{modMain,DataFiles}.cpp "$src"/operations/*.cpp); max_len=256 ;;
   ini) sources+=("$src"/files/{IniText,IniStore}.cpp); max_len=4096 ;;
