@@ -11,6 +11,15 @@ Busy::Busy(QWidget* window) : window_(window)
     qApp->installEventFilter(this);
     window_->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sincePaint_.start();
+}
+
+void Busy::Progress(Phase, int64_t, int64_t)
+{
+    if (sincePaint_.elapsed() < 100)
+        return;
+    window_->repaint();
+    sincePaint_.restart();
 }
 
 Busy::~Busy()

@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <filesystem>
 #include <set>
+#include <thread>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "window/Busy.h"
 #include "window/FocusMark.h"
 #include "errors/Program.h"
 #include "generated/StellmarkVersion.h"
@@ -473,6 +475,24 @@ TEST_F(Start, RefusalsAndACancelWriteNothingTheActionWritesItsBytesAndAnIncomple
                                   "übersprungen, und eine unvollständige Datei wird nie gespeichert.");
     EXPECT_TRUE(ReadFile(out / "ziel") == built);
     EXPECT_EQ(out.Entries(), std::vector<std::string>{"ziel"});
+}
+
+TEST_F(Start, WhileItCopiesTheWindowIsPaintedAgainAtMostTenTimesASecond)
+{
+    frmMain& f = Load();
+    struct CountPaints : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override { return paints += e->type() == QEvent::Paint, false; }
+    } counter;
+    f.installEventFilter(&counter);
+    window::Busy busy(&f);
+    counter.paints = 0;
+    ReportProgress(Phase::Write, 1, 2);  // the copy reports at once: too soon to paint again
+    EXPECT_EQ(counter.paints, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    ReportProgress(Phase::Verify, 2, 2);
+    EXPECT_EQ(counter.paints, 1);
+    f.removeEventFilter(&counter);
 }
 
 TEST_F(Lifecycle, AWorkingFolderDeletedBeforeTheStartIsAFailureNotACrash)
