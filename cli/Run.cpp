@@ -162,7 +162,12 @@ int Run(const Call& call)
     if (std::find(offered.begin(), offered.end(), action) == offered.end())
         return RefuseUnoffered(*action, source, data, cls, offered);
 
-    ops::Request request{std::string(action->text), source, {}, cls.value_or(0), data};
+    // Field by field: gcc 12 at -O3 takes the braced form's empty expert input for uninitialised.
+    ops::Request request;
+    request.actionText = std::string(action->text);
+    request.source = source;
+    request.imageClass = cls.value_or(0);
+    request.dataFiles = data;
     if (expert) {
         // Measured now, as the window measures it when the expert entry is shown, but in 64 bits:
         // the command line takes files of any size. The range is never shifted.
