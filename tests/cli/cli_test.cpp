@@ -131,6 +131,9 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {.args = {"run", "quatsch", I, "out/n"},
          .code = 2,
          .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
+        {.args = {"run", "quatschbereich", I, "out/n"},  // a name behind seven extra letters is no near miss
+         .code = 2,
+         .err = "unbekannte Aktion \"quatschbereich\".\nHilfe: stellmark-cli run --help\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -611,6 +614,7 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
          two = nlohmann::json::parse(r.out.substr(second + 1));
     EXPECT_EQ(one["entries"], two["entries"]);
     EXPECT_EQ(one["entries"][2]["path"], "/zufall");
+    EXPECT_FALSE(one["entries"][2].contains("target"));  // only a link names one
     EXPECT_EQ(two["root_area"], 0x40000);
     EXPECT_EQ(nlohmann::json::parse(Cmd({"karte", "--json", with}).out)["regions"][2]["cramfs"]["entries"],
               2);
