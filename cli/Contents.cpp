@@ -5,7 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "operations/ImageMap.h"
-#include "operations/Inspect.h"
+#include "operations/Examine.h"
 
 namespace stellmark::cli {
 

@@ -5,7 +5,7 @@
 #include "operations/DataFileLookup.h"
 #include "operations/Execution.h"
 #include "operations/Inputs.h"
-#include "operations/Inspect.h"
+#include "operations/Examine.h"
 #include "operations/OutputGuard.h"
 #include "operations/Plans.h"
 #include "operations/Texts.h"

@@ -5,7 +5,7 @@
 
 #include "files/BinaryFile.h"
 #include "operations/Actions.h"
-#include "operations/Inspect.h"
+#include "operations/Examine.h"
 #include "operations/RootInsert.h"
 
 namespace stellmark::ops {

@@ -13,7 +13,7 @@
 #include <zlib.h>
 
 #include "core/DemoImages.h"
-#include "operations/Inspect.h"
+#include "operations/Examine.h"
 #include "operations/CramfsReader.h"
 #include "operations/ImageMap.h"
 #include "operations/RootInsert.h"

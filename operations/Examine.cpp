@@ -1,4 +1,4 @@
-#include "operations/Inspect.h"
+#include "operations/Examine.h"
 
 #include <algorithm>
 
