@@ -7,6 +7,20 @@
 
 namespace stellmark::ops {
 
+std::optional<Outcome> GuardOutput(const std::vector<std::string>& inputs, const std::string& output,
+                                   const DataFiles& dataFiles, Overwrite overwrite)
+{
+    for (const std::string& input : inputs)
+        if (SameFile(input, output))
+            return Outcome{Outcome::Refused, kSameFile};
+    if (auto refusal = OutputRefusal(output, dataFiles))
+        return Outcome{Outcome::Refused, *refusal};
+    struct stat st {};
+    if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
+        return Outcome{Outcome::Exists, {}};
+    return std::nullopt;
+}
+
 Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string& source,
                 const std::string& output, Overwrite overwrite)
 {
@@ -14,13 +28,8 @@ Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string&
         return {Outcome::Refused, plan.refusal};
     if (plan.kind != Plan::Write || output.empty())
         return {Outcome::Failed, {}};
-    if (SameFile(source, output))
-        return {Outcome::Refused, kSameFile};
-    if (auto refusal = OutputRefusal(output, dataFiles))
-        return {Outcome::Refused, *refusal};
-    struct stat st {};
-    if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
-        return {Outcome::Exists, {}};
+    if (auto guarded = GuardOutput({source}, output, dataFiles, overwrite))
+        return *guarded;
     // No deletion beforehand: an old file stays whole until the new one takes its name.
     std::vector<std::string> notes;
     auto result = modMain::CopyFile(

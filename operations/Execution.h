@@ -31,6 +31,13 @@ struct Outcome {
     // (what of it was not kept, hard links that keep the old content, an owner that changed).
     std::vector<std::string> notes = {};
 };
+// What must hold before anything is written to `output`, as the outcome to return when it does
+// not: none of `inputs` is the output, the output is nothing that may never be written (a data
+// file, a folder, a device, ...), and under Overwrite::Refuse nothing stands under its name.
+// Nothing when the write may begin.
+std::optional<Outcome> GuardOutput(const std::vector<std::string>& inputs, const std::string& output,
+                                   const DataFiles& dataFiles, Overwrite overwrite);
+
 Outcome Execute(const Plan& plan, const DataFiles& dataFiles, const std::string& source,
                 const std::string& output, Overwrite overwrite = Overwrite::Replace);
 

@@ -1,6 +1,5 @@
 #include "operations/RootInsert.h"
 
-#include <sys/stat.h>
 #include <vector>
 
 #include "core/Layout.h"
@@ -43,13 +42,8 @@ Outcome InsertRoot(const RootInsertCheck& check, const std::string& source, cons
 {
     if (check.refusal)
         return {Outcome::Refused, {*check.refusal, Icon::Exclamation, ""}};
-    if (SameFile(source, output) || SameFile(cramfs, output))
-        return {Outcome::Refused, kSameFile};
-    if (auto refusal = OutputRefusal(output, dataFiles))
-        return {Outcome::Refused, *refusal};
-    struct stat st {};
-    if (overwrite == Overwrite::Refuse && ::lstat(output.c_str(), &st) == 0)
-        return {Outcome::Exists, {}};
+    if (auto guarded = GuardOutput({source, cramfs}, output, dataFiles, overwrite))
+        return *guarded;
 
     Proc p("[RootInsert] InsertRoot(source, cramfs, output)",
            {{"source", source}, {"cramfs", cramfs}, {"output", output}});
