@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
           xvfb xauth xdotool libx11-dev imagemagick hyperfine fonts-liberation2 fonts-dejavu-core
           fonts-lato acl attr fusefat dosfstools
           dpkg-dev lintian appstream desktop-file-utils mandoc shared-mime-info libglib2.0-bin
-          libfile-mimeinfo-perl)
+          libfile-mimeinfo-perl lld)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
