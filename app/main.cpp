@@ -56,7 +56,7 @@ int Run(int argc, char** argv)
         return answered;
     stellmark::platform::FontWarmup fonts;
     QApplication app(argc, argv);
-    fonts.Join();
+    const std::jthread fontDatabase = fonts.FillDatabase();
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
     stellmark::pending::EndOnSignals();
     QApplication::setApplicationName(QStringLiteral("Stellmark"));

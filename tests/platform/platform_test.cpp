@@ -19,6 +19,7 @@
 
 #include "errors/Places.h"
 #include "platform/DesignFonts.h"
+#include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Program.h"
 #include "platform/QtServices.h"
@@ -256,6 +257,17 @@ TEST(DesignFonts, TheFormsPropertiesAreTheControlsFirstFontAndTheSameAsAppliedAf
         EXPECT_EQ(edit->font(), wanted);
         EXPECT_EQ(edit->font().resolveMask(), wanted.resolveMask());
         EXPECT_EQ(asSet.font(), after.font());
+    }
+}
+
+// The thread ends whether or not the start got as far as an application object: an early end
+// must not wait for a database fill that was never asked for.
+TEST(FontWarmup, EndsWithAndWithoutTheDatabaseFill)
+{
+    for (const bool fill : {false, true}) {
+        FontWarmup fonts;
+        if (fill)
+            fonts.FillDatabase().join();
     }
 }
 
