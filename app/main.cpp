@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/BusWarmup.h"
 #include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
@@ -55,6 +56,7 @@ int Run(int argc, char** argv)
     if (const int answered = AnswerInfoOption(argc, argv); answered >= 0)
         return answered;
     stellmark::platform::FontWarmup fonts;
+    const stellmark::platform::BusWarmup bus;
     QApplication app(argc, argv);
     const std::jthread fontDatabase = fonts.FillDatabase();
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
