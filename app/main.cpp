@@ -55,6 +55,9 @@ int Run(int argc, char** argv)
 {
     if (const int answered = AnswerInfoOption(argc, argv); answered >= 0)
         return answered;
+    // The fonts and the session bus are made ready while QApplication connects to the X server,
+    // the font database while the window's controls are made; the fill ends before the
+    // application object.
     stellmark::platform::FontWarmup fonts;
     const stellmark::platform::BusWarmup bus;
     QApplication app(argc, argv);
