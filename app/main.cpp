@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/BusWarmup.h"
 #include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Pending.h"
@@ -54,9 +55,13 @@ int Run(int argc, char** argv)
 {
     if (const int answered = AnswerInfoOption(argc, argv); answered >= 0)
         return answered;
+    // The fonts and the session bus are made ready while QApplication connects to the X server,
+    // the font database while the window's controls are made; the fill ends before the
+    // application object.
     stellmark::platform::FontWarmup fonts;
+    const stellmark::platform::BusWarmup bus;
     QApplication app(argc, argv);
-    fonts.Join();
+    const std::jthread fontDatabase = fonts.FillDatabase();
     // An interrupted copy leaves no temporary file, and the program ends without its settings.
     stellmark::pending::EndOnSignals();
     QApplication::setApplicationName(QStringLiteral("Stellmark"));

@@ -1,5 +1,6 @@
 #include "platform/DesignFonts.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QVariant>
 #include <QWidget>
@@ -23,6 +24,22 @@ void Apply(QWidget* w)
         f.setFamilies(families.toStringList());
     w->setFont(f);
 }
+
+class OnSet : public QObject {
+public:
+    explicit OnSet(QWidget* form) : form_(form) { form_->installEventFilter(this); }
+    ~OnSet() override { form_->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == form_ && event->type() == QEvent::DynamicPropertyChange)
+            Apply(form_);
+        return false;
+    }
+
+private:
+    QWidget* form_;
+};
 }  // namespace
 
 void ApplyDesignFonts(QWidget* root)
@@ -33,5 +50,9 @@ void ApplyDesignFonts(QWidget* root)
     for (QWidget* w : root->findChildren<QWidget*>())
         Apply(w);
 }
+
+DesignFontsOnSet::DesignFontsOnSet(QWidget* form) : filter_(std::make_unique<OnSet>(form)) {}
+
+DesignFontsOnSet::~DesignFontsOnSet() = default;
 
 }  // namespace stellmark::platform

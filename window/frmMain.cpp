@@ -37,7 +37,12 @@ frmMain::frmMain(platform::InstanceLock* lock, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), lock_(lock),
       end_([](int code) { QCoreApplication::exit(code); })
 {
-    setupUi(this);
+    {
+        // The controls start with the window's fractional size instead of each laying out its
+        // text a second time when it arrives.
+        const platform::DesignFontsOnSet fonts(this);
+        setupUi(this);
+    }
     CompleteControls();
 }
 

@@ -1,5 +1,6 @@
-// The platform services as the user meets them: Qt's own file dialog, and the lock that allows
-// one running instance and does not lock the user out after a killed one.
+// The platform services as the user meets them: Qt's own file dialog, the lock that allows
+// one running instance and does not lock the user out after a killed one, and the fonts a
+// layout file names.
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -10,12 +11,15 @@
 #include <QTest>
 #include <csignal>
 #include <map>
+#include <optional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "errors/Places.h"
+#include "platform/DesignFonts.h"
+#include "platform/FontWarmup.h"
 #include "platform/InstanceLock.h"
 #include "errors/Program.h"
 #include "platform/QtServices.h"
@@ -211,6 +215,52 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
     test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
     FileInstanceLock::DefaultPath();
     EXPECT_EQ(::stat(cache.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u, 0700u);
+}
+
+// Set up as a layout file does: the form's font and properties, then a control. With the
+// properties applied as they are set, the control starts with the final font and is never told
+// of another; the fonts end as those applied after the whole setup.
+TEST(DesignFonts, TheFormsPropertiesAreTheControlsFirstFontAndTheSameAsAppliedAfterwards)
+{
+    struct Counter : QObject {
+        int changes = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            changes += e->type() == QEvent::FontChange;
+            return false;
+        }
+    } counter;
+    const auto setUp = [&](QWidget& form, bool onSet) {
+        std::optional<DesignFontsOnSet> fonts;
+        if (onSet)
+            fonts.emplace(&form);
+        form.setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+        form.setProperty("pointSizeF", 8.25);
+        form.setProperty("fontWeight", 900);
+        form.setProperty("fontFamilies", QStringList{"Lato", "Liberation Sans"});
+        auto* edit = new QLineEdit(&form);
+        edit->installEventFilter(&counter);
+        ApplyDesignFonts(&form);
+        return edit;
+    };
+    QWidget after, asSet;
+    const QFont wanted = setUp(after, false)->font();
+    EXPECT_EQ(std::exchange(counter.changes, 0), 1);
+    const QFont got = setUp(asSet, true)->font();
+    EXPECT_EQ(counter.changes, 0);
+    EXPECT_EQ(got, wanted);
+    EXPECT_EQ(got.resolveMask(), wanted.resolveMask());
+}
+
+// The thread ends whether or not the start got as far as an application object: an early end
+// must not wait for a database fill that was never asked for.
+TEST(FontWarmup, EndsWithAndWithoutTheDatabaseFill)
+{
+    for (const bool fill : {false, true}) {
+        FontWarmup fonts;
+        if (fill)
+            fonts.FillDatabase().join();
+    }
 }
 
 }  // namespace
