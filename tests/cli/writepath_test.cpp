@@ -85,6 +85,15 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind)
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.err.find("Datei zu groß (Fehler 61)"), std::string::npos) << r.err;
     EXPECT_TRUE(Leftovers(dir.Path()).empty() && !test::Exists(Out("limited.img")));
+    // A range of 2 GiB, past 31 bits, is copied whole: from a sparse source to a tmpfs that holds
+    // the copy in memory only for the moment of the test.
+    ::umount2((dir / "small").c_str(), MNT_DETACH);
+    ASSERT_EQ(::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=2049m"), 0);
+    test::WriteFile(dir / "small/sparse", "");
+    ASSERT_EQ(::truncate((dir / "small/sparse").c_str(), 0x80000001LL), 0);
+    r = Cmd({"run", "bereich", dir / "small/sparse", dir / "small/wide.img", "--start", "1"});
+    EXPECT_EQ(r.out, "geschrieben: '" + dir / "small/wide.img" + "' 0x80000000 [2147483648] Bytes\n")
+        << r.err;
 }
 
 TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed)
