@@ -261,6 +261,16 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_FALSE(t.findings.Intact()) << cut;
     }
+    // Cut within a block list or link pointer, the list is past the end; cut right behind it, the
+    // first block is.
+    for (auto [name, behind, fault] : {std::tuple{"zufall", 8, "Blockliste von '/zufall' hinter dem Ende"},
+                                       {"zufall", 12, "Block von '/zufall' reicht hinter das Ende"},
+                                       {"verweis", 3, "Verweis '/verweis' hinter dem Ende"},
+                                       {"verweis", 4, "Block von '/verweis' reicht hinter das Ende"}}) {
+        Bytes part = real.substr(0, images[0].DataOf(name) + behind);
+        auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
+        EXPECT_TRUE(t.findings.fault.starts_with(fault)) << t.findings.fault;
+    }
 }
 
 TEST_F(Cramfs, RootInsertRoundTripAndRefusals)
