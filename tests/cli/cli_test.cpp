@@ -56,84 +56,65 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
 {
     test::WriteFile(dir / "--x.img", test::ReadFile(images[21]));
     const std::string D = dir / "data", I = images[21];
-    // args: the whole call (no --data-dir added); out: the start of standard output; err: the end of standard error
+    // args: the whole call (no --data-dir added); want: the start of standard output where the
+    // call succeeds, else the end of standard error
     struct Case {
         std::vector<std::string> args;
         int code;
-        std::string out{}, err{};
+        std::string want{};
     };
+    // A usage error's last lines: what is wrong and where the help is.
+    auto usage = [](const std::string& what, const std::string& command = "") {
+        return what + "\nHilfe: stellmark-cli " + (command.empty() ? "" : command + " ") + "--help\n";
+    };
+    auto inRun = [&](const std::string& what) { return usage(what, "run"); };
+    const std::string info = "1x ohne Bootloader\n";
     const std::vector<Case> cases = {
-        {.args = {"--data-dir", D, "info", I}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"info", I, "--data-dir", D}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"info", "--data-dir=" + D, I}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"--data-dir", D, "info", "--", "--x.img"}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"},
-         .code = 0,
-         .out = "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
-        {.args = {"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, .code = 0, .out = ""},
-        {.args = {"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"},
-         .code = 0,
-         .out = "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
+        {{"--data-dir", D, "info", I}, 0, info},
+        {{"info", I, "--data-dir", D}, 0, info},
+        {{"info", "--data-dir=" + D, I}, 0, info},
+        {{"--data-dir", D, "info", "--", "--x.img"}, 0, info},
+        {{"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"},
+         0,
+         "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
+        {{"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, 0, ""},
+        {{"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"},
+         0,
+         "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
         // A command's help wherever -h stands (the texts themselves are the help's, not the test's).
-        {.args = {"-h", "run"}, .code = 0, .out = "Aufruf: stellmark-cli run"},
-        {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
-        {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
-        {.args = {"--version"},
-         .code = 0,
-         .out = "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
-        {.args = {"info", I, "--frob"},
-         .code = 2,
-         .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
-        {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--x=y"},
-         .code = 2,
-         .err = "unbekannte Option --x\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--data-dir"},
-         .code = 2,
-         .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
-        {.args = {}, .code = 2, .err = "kein Befehl angegeben\nHilfe: stellmark-cli --help\n"},
-        {.args = {"frobnicate"},
-         .code = 2,
-         .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info"},
-         .code = 2,
-         .err = "info braucht mindestens eine DATEI\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I},
-         .code = 2,
-         .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "bereich", I, ""},
-         .code = 2,
-         .err = "AUSGABE ist leer\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x-block", I, "out/c", "--start", "1"},
-         .code = 2,
-         .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"info", I, "--force"},
-         .code = 2,
-         .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I, "out/d", "--json"},
-         .code = 2,
-         .err = "--json gilt nur für info, cramfs, inhalt und karte\nHilfe: stellmark-cli run --help\n"},
+        {{"-h", "run"}, 0, "Aufruf: stellmark-cli run"},
+        {{"--help"}, 0, "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
+        {{"--version"}, 0, "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
+        {{"info", I, "--frob"}, 2, usage("unbekannte Option --frob")},
+        {{"-x", "info", I}, 2, usage("unbekannte Option -x")},
+        {{"info", I, "--x=y"}, 2, usage("unbekannte Option --x")},
+        {{"info", I, "--data-dir"}, 2, usage("Option --data-dir braucht einen Wert")},
+        {{}, 2, usage("kein Befehl angegeben")},
+        {{"frobnicate"}, 2, usage("unbekannter Befehl frobnicate")},
+        {{"info"}, 2, usage("info braucht mindestens eine DATEI", "info")},
+        {{"info", I, "--force"}, 2, usage("gelten nur für run", "info")},
+        {{"run", "bereich", I}, 2, inRun("run braucht AKTION, QUELLE und AUSGABE")},
+        {{"run", "bereich", I, ""}, 2, inRun("AUSGABE ist leer")},
+        {{"run", "1x-block", I, "out/c", "--start", "1"},
+         2,
+         inRun("--start und --end gelten nur für bereich")},
+        {{"run", "bereich", I, "out/d", "--json"},
+         2,
+         inRun("--json gilt nur für info, cramfs, inhalt und karte")},
         // Actions by short name or full text in any letter case; a near miss gets a suggestion.
-        {.args = {"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, .code = 0},
-        {.args = {"--data-dir", D, "run", "Bereich", I, "out/n2"}, .code = 0},
-        {.args = {"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, .code = 0},
-        {.args = {"run", "1x-blok", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli "
-                "run --help\n"},
-        {.args = {"run", "1x Extrahieren", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: "
-                "stellmark-cli run --help\n"},
-        {.args = {"run", "root-einfügen", I, "out/n"},
-         .code = 2,
-         .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "quatsch", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "quatschbereich", I, "out/n"},  // a name behind seven extra letters is no near miss
-         .code = 2,
-         .err = "unbekannte Aktion \"quatschbereich\".\nHilfe: stellmark-cli run --help\n"},
+        {{"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, 0},
+        {{"--data-dir", D, "run", "Bereich", I, "out/n2"}, 0},
+        {{"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, 0},
+        {{"run", "1x-blok", I, "out/n"}, 2, inRun("\"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "1x Extrahieren", I, "out/n"},
+         2,
+         inRun("\"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "root-einfügen", I, "out/n"},
+         2,
+         inRun("Meinten Sie root-einfuegen (root [CramFS] einfügen)?")},
+        {{"run", "quatsch", I, "out/n"}, 2, inRun("unbekannte Aktion \"quatsch\".")},
+        // A name behind seven extra letters is no near miss.
+        {{"run", "quatschbereich", I, "out/n"}, 2, inRun("unbekannte Aktion \"quatschbereich\".")},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -143,15 +124,21 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         for (const auto& a : c.args)
             call += a + " ";
         EXPECT_EQ(r.exitCode, c.code) << call << r.err;
-        EXPECT_TRUE(r.out.starts_with(c.out)) << call << "\n" << r.out;
-        EXPECT_TRUE(r.err.ends_with(c.err)) << call << "\n" << r.err;
+        EXPECT_TRUE(c.code == 0 ? r.out.starts_with(c.want) : r.err.ends_with(c.want)) << call << "\n"
+                                                                                       << r.out << r.err;
         EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
     }
-    // Every help ends with where to report bugs; the demo writer answers options too.
-    for (std::string command : {"", "info", "run", "cramfs"}) {
+    // Every help ends with where to report bugs and describes --json alike where the command takes
+    // it; the demo writer answers options too.
+    std::string json;
+    for (std::string command : {"", "info", "run", "cramfs", "inhalt", "karte"}) {
         auto r = test::RunProcess({STELLMARK_CLI, command, "--help"});
         EXPECT_TRUE(r.out.ends_with("\nFehler melden: <https://github.com/stellmark/stellmark/issues>\n"))
             << r.out;
+        auto at = r.out.find("\n  --json");
+        std::string line = at == std::string::npos ? "" : r.out.substr(at, r.out.find('\n', at + 1) - at);
+        json = json.empty() ? line : json;
+        EXPECT_TRUE(line.empty() || line == json) << command << line;
     }
     auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
     EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
