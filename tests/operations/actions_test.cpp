@@ -216,6 +216,7 @@ TEST(GetInputValue, HexDecimalRefusalsAndOverflow)
                                                       {"0x10000000000000000", -1},
                                                       {"0xFFFFFFFF", 0xFFFFFFFF},
                                                       {"5368709120", 5368709120},
+                                                      {"9223372036854775807", INT64_MAX},
                                                       {"2.5", 2},
                                                       {"&h10", -1}})
         EXPECT_EQ(GetPosition(text), want) << text;
