@@ -5,6 +5,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "core/modMain.h"
+#include "files/Progress.h"
 
 using namespace stellmark;
 using namespace stellmark::modMain;
@@ -18,6 +19,16 @@ std::string Range(const std::string& src, int64_t start, int64_t end)
                ? src.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(e - start + 1))
                : "";
 }
+
+// The last report of bytes written: done and total.
+struct LastWrite : ProgressObserver {
+    void Progress(Phase phase, int64_t done, int64_t total) override
+    {
+        if (phase == Phase::Write)
+            last = {done, total};
+    }
+    std::pair<int64_t, int64_t> last;
+};
 
 class Copy : public ::testing::Test {
 protected:
@@ -60,10 +71,18 @@ TEST_F(Copy, WritesThePiecesInOrderAndTheRangeExactly)
         SCOPED_TRACE(c.what);
         test::ResetPanne();
         test::ScriptedPresenter chooser;
+        LastWrite progress;
+        ScopedProgress shown(progress);
         ASSERT_EQ(CopyFile(dir / "src", dir / "out", c.start, c.end, c.prev, c.prev1, c.last),
                   CopyResult::Written);
-        EXPECT_EQ(test::ReadFile(dir / "out"),
-                  content(c.prev) + content(c.prev1) + Range(src, c.start, c.end) + content(c.last));
+        const std::string want =
+            content(c.prev) + content(c.prev1) + Range(src, c.start, c.end) + content(c.last);
+        EXPECT_EQ(test::ReadFile(dir / "out"), want);
+        // The progress of writing ends at the whole output, of a total not known yet (0) or of that.
+        const auto size = static_cast<int64_t>(want.size());
+        EXPECT_TRUE(progress.last.first == size &&
+                    (progress.last.second == size || progress.last.second == 0))
+            << progress.last.second;
         EXPECT_TRUE(chooser.calls.empty());
     }
     EXPECT_EQ(test::ReadFile(dir / "src"), src);
@@ -104,6 +123,14 @@ TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing)
         test::ScriptedPresenter chooser({kNext, kNext});
         EXPECT_EQ(CopyFile(dir / "src", dir / "out", 1, 1, dir / "nope"), CopyResult::Skipped);
         EXPECT_EQ(chooser.calls.size(), 2u);  // the open, then the length of the unopened file
+    }
+    {
+        // A last file that cannot be measured adds nothing to the total the progress shows.
+        test::ScriptedPresenter chooser({kNext, kNext, kNext});
+        LastWrite progress;
+        ScopedProgress shown(progress);
+        EXPECT_EQ(CopyFile(dir / "src", dir / "out", 1, 1, "", "", dir / "nope"), CopyResult::Skipped);
+        EXPECT_EQ(progress.last, std::make_pair(int64_t(src.size()), int64_t(src.size())));
     }
     EXPECT_EQ(test::ReadFile(dir / "out"), "old");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "src"}));
