@@ -303,12 +303,13 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
                       little = MakeCramfs(dir.Path(), "little.cramfs", "little", 50000),
                       huge = MakeCramfs(dir.Path(), "huge.cramfs", "big", 0x680000);
     ASSERT_FALSE(big.empty() || little.empty() || huge.empty()) << "mkfs.cramfs failed";
-    const std::string bytes = test::ReadFile(big);
-    std::string flipped = bytes;
-    flipped[bytes.size() / 2] ^= 0x01;
-    test::WriteFile(dir / "flipped.cramfs", flipped);
-    test::WriteFile(dir / "truncated.cramfs", bytes.substr(0, bytes.size() - 4096));
-    test::WriteFile(dir / "text.cramfs", "kein CramFS\n");
+    const std::string bytes = test::ReadFile(big), flipped = dir / "flipped.cramfs",
+                      truncated = dir / "truncated.cramfs", text = dir / "text.cramfs";
+    std::string changed = bytes;
+    changed[bytes.size() / 2] ^= 0x01;
+    test::WriteFile(flipped, changed);
+    test::WriteFile(truncated, bytes.substr(0, bytes.size() - 4096));
+    test::WriteFile(text, "kein CramFS\n");
     const std::string size = [&] {
         char t[64];
         std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size());
@@ -328,53 +329,27 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
         std::vector<std::string> lines;
         std::string first = "- im Limit!";
     };
+    const std::string signature = "Signatur: \"Compressed ROMFS\"", ok = "CRC32: in Ordnung",
+                      all = "Inhalt: 2 Einträge, alle Blöcke entpackt", unchecked = "CRC32: nicht prüfbar",
+                      pastEnd = "Fehler: Block von '/zufall' reicht hinter das Ende",
+                      fits = "Größe laut Superblock: " + size + " - im Limit!";
+    // The first findings of a file system in the box's byte order, then `rest`.
+    auto boxOrder = [&](std::vector<std::string> rest, const std::string& stated) {
+        rest.insert(rest.begin(), {"CramFS: ja, big-endian (wie die Box)", signature, stated});
+        return rest;
+    };
     const std::vector<Case> cases = {
-        {.file = big,
-         .code = 0,
-         .fsck = true,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung",
-                   "Inhalt: 2 Einträge, alle Blöcke entpackt"}},
-        {.file = little,
-         .code = 0,
-         .fsck = true,
-         .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung",
-                   "Inhalt: 2 Einträge, alle Blöcke entpackt"}},
-        {.file = dir / "flipped.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert ",
-                   "Fehler: Block von '/zufall' "}},
-        {.file = dir / "truncated.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ",
-                   "CRC32: nicht prüfbar", "Fehler: Block von '/zufall' reicht hinter das Ende"}},
-        {.file = huge,
-         .code = 1,
-         .fsck = true,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: 0x00",
-                   "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar",
-                   "Fehler: Block von '/zufall' reicht hinter das Ende"},
-         .first = "- zu groß!"},
-        {.file = dir / "text.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
-        {.file = dir / "2g",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein"},
-         .first = "0x80000000 [2147483648] Bytes - zu groß!"},
-        {.file = dir / "5g",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein"},
-         .first = "0x140000000 [5368709120] Bytes - zu groß!"},
+        {big, 0, true, boxOrder({ok, all}, fits)},
+        {little, 0, true, {"CramFS: ja, little-endian", signature, fits, ok, all}},
+        {flipped, 1, false, boxOrder({"CRC32: falsch (gespeichert ", "Fehler: Block von '/zufall' "}, fits)},
+        {truncated, 1, false, boxOrder({"Vollständig: nein, nur ", unchecked, pastEnd}, fits)},
+        {huge, 1, true,
+         boxOrder({"Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", unchecked, pastEnd},
+                  "Größe laut Superblock: 0x00"),
+         "- zu groß!"},
+        {text, 1, false, {"CramFS: nein, keine CramFS-Kennung gefunden"}},
+        {dir / "2g", 1, false, {"CramFS: nein"}, "0x80000000 [2147483648] Bytes - zu groß!"},
+        {dir / "5g", 1, false, {"CramFS: nein"}, "0x140000000 [5368709120] Bytes - zu groß!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
