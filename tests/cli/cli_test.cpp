@@ -164,19 +164,13 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         std::string named = {};
     };
     const std::vector<Case> cases = {
-        {.cls = 11, .action = "BR Bootloader extrahieren", .verdict = Written},
-        {.cls = 11, .action = "2x extrahieren", .verdict = Refused, .named = "2x-block (2x extrahieren)"},
-        {.cls = 11,
-         .action = "idxfs extrahieren",
-         .verdict = Refused,
-         .named = "\"idxfs extrahieren\""},  // never offered
-        {.cls = 11, .action = "var [JFFS2] einfügen", .verdict = NotYetThere},
-        {.cls = 0, .action = EX, .verdict = Written},
-        {.cls = 0,
-         .action = "root [CramFS] extrahieren",
-         .verdict = Refused,
-         .named = "root (root [CramFS] extrahieren)"},
-        {.cls = 0, .action = "var [JFFS2] extrahieren", .verdict = NotYetThere},
+        {11, "BR Bootloader extrahieren", Written},
+        {11, "2x extrahieren", Refused, "2x-block (2x extrahieren)"},
+        {11, "idxfs extrahieren", Refused, "\"idxfs extrahieren\""},  // never offered
+        {11, "var [JFFS2] einfügen", NotYetThere},
+        {0, EX, Written},
+        {0, "root [CramFS] extrahieren", Refused, "root (root [CramFS] extrahieren)"},
+        {0, "var [JFFS2] extrahieren", NotYetThere},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action + " on class " + std::to_string(c.cls));
@@ -523,39 +517,39 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
         int code;
         std::string out{}, err{};
     };
+    // Inserting `fs` into `source`, written to out/`name`.
+    auto insert = [&](const std::string& source, const char* name, const std::string& fs) {
+        return std::vector<std::string>{"run", "root-einfuegen", source, Out(name), "--cramfs", fs};
+    };
+    const std::string help = "\nHilfe: stellmark-cli run --help\n";
     const std::vector<Case> cases = {
-        {.args = {"inhalt", big}, .code = 0, .out = listing},
-        {.args = {"inhalt", with}, .code = 0, .out = listing},
-        {.args = {"inhalt", images[22]}, .code = 1, .err = "' enthält im Root-Bereich kein CramFS\n"},
-        {.args = {"karte", with},
-         .code = 0,
-         .out = "2x mit Bootloader\n0x00000000 bis 0x0001FFFF  0x00020000 [131072] Bytes  Bootloader: gleich "
-                "boot.dat\n0x00020000 bis 0x0003FFFF  0x00020000 [131072] Bytes  Flash-Art-Block: gleich "
-                "1zu2.dat (2x)\n0x00040000 bis 0x0063FFFF  0x00600000 [6291456] Bytes  Root-Bereich: CramFS "
-                "big-endian, "},
-        {.args = {"karte", images[0]}, .code = 1, .err = "' ist kein gültiges Image\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n1"), "--cramfs", little},
-         .code = 1,
-         .err = ": little-endian — mit mkfs.cramfs -N big neu erzeugen\n"},
-        {.args = {"run", "root-einfuegen", images[0], Out("n2"), "--cramfs", big},
-         .code = 1,
-         .err = "' ist kein gültiges Image\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n3"), "--cramfs", dir / "text"},
-         .code = 1,
-         .err = "' ist kein intaktes CramFS: keine CramFS-Kennung gefunden\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n4")},
-         .code = 2,
-         .err = "root-einfuegen braucht --cramfs DATEI\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x-block", images[21], Out("n5"), "--cramfs", big},
-         .code = 2,
-         .err = "--cramfs gilt nur für root-einfuegen\nHilfe: stellmark-cli run --help\n"},
+        {{"inhalt", big}, 0, listing},
+        {{"inhalt", with}, 0, listing},
+        {{"inhalt", images[22]}, 1, "", "' enthält im Root-Bereich kein CramFS\n"},
+        {{"karte", with},
+         0,
+         "2x mit Bootloader\n0x00000000 bis 0x0001FFFF  0x00020000 [131072] Bytes  Bootloader: gleich "
+         "boot.dat\n0x00020000 bis 0x0003FFFF  0x00020000 [131072] Bytes  Flash-Art-Block: gleich "
+         "1zu2.dat (2x)\n0x00040000 bis 0x0063FFFF  0x00600000 [6291456] Bytes  Root-Bereich: CramFS "
+         "big-endian, "},
+        {{"karte", images[0]}, 1, "", "' ist kein gültiges Image\n"},
+        {insert(images[21], "n1", little), 1, "", ": little-endian — mit mkfs.cramfs -N big neu erzeugen\n"},
+        {insert(images[0], "n2", big), 1, "", "' ist kein gültiges Image\n"},
+        {insert(images[21], "n3", dir / "text"), 1, "",
+         "' ist kein intaktes CramFS: keine CramFS-Kennung gefunden\n"},
+        {{"run", "root-einfuegen", images[21], Out("n4")},
+         2,
+         "",
+         "root-einfuegen braucht --cramfs DATEI" + help},
+        {{"run", "1x-block", images[21], Out("n5"), "--cramfs", big},
+         2,
+         "",
+         "--cramfs gilt nur für root-einfuegen" + help},
         // Several files: blocks headed by the name, the worst exit code.
-        {.args = {"cramfs", big, dir / "text"},
-         .code = 1,
-         .out = big + ":\n0x00002000 [8192] Bytes - im Limit!\nCramFS: ja, big-endian"},
-        {.args = {"info", "gone.img", images[21]},
-         .code = 3,
-         .out = "gone.img:\n\n" + images[21] + ":\n1x ohne"},
+        {{"cramfs", big, dir / "text"},
+         1,
+         big + ":\n0x00002000 [8192] Bytes - im Limit!\nCramFS: ja, big-endian"},
+        {{"info", "gone.img", images[21]}, 3, "gone.img:\n\n" + images[21] + ":\n1x ohne"},
     };
     for (const auto& c : cases) {
         auto r = Cmd(c.args);
