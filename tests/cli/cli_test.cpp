@@ -93,6 +93,7 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {{"frobnicate"}, 2, usage("unbekannter Befehl frobnicate")},
         {{"info"}, 2, usage("info braucht mindestens eine DATEI", "info")},
         {{"info", I, "--force"}, 2, usage("gelten nur für run", "info")},
+        {{"karte", I, I}, 2, usage("karte braucht genau eine DATEI", "karte")},
         {{"run", "bereich", I}, 2, inRun("run braucht AKTION, QUELLE und AUSGABE")},
         {{"run", "bereich", I, ""}, 2, inRun("AUSGABE ist leer")},
         {{"run", "1x-block", I, "out/c", "--start", "1"},
