@@ -261,13 +261,18 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_FALSE(t.findings.Intact()) << cut;
     }
-    // Cut within a block list or link pointer, the list is past the end; cut right behind it, the
-    // first block is.
-    for (auto [name, behind, fault] : {std::tuple{"zufall", 8, "Blockliste von '/zufall' hinter dem Ende"},
-                                       {"zufall", 12, "Block von '/zufall' reicht hinter das Ende"},
-                                       {"verweis", 3, "Verweis '/verweis' hinter dem Ende"},
-                                       {"verweis", 4, "Block von '/verweis' reicht hinter das Ende"}}) {
-        Bytes part = real.substr(0, images[0].DataOf(name) + behind);
+    // Cut within an entry, a name, a block list or link pointer, that is past the end; cut right
+    // behind it, what follows is.
+    const Fs& fs = images[0];
+    for (auto [cut, fault] : {std::pair{fs.Inode("liesmich") + 11, "Eintrag in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 12, "Name in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 19, "Name in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 20, "Blockliste von '/liesmich' hinter dem Ende"},
+                              {fs.DataOf("zufall") + 8, "Blockliste von '/zufall' hinter dem Ende"},
+                              {fs.DataOf("zufall") + 12, "Block von '/zufall' reicht hinter das Ende"},
+                              {fs.DataOf("verweis") + 3, "Verweis '/verweis' hinter dem Ende"},
+                              {fs.DataOf("verweis") + 4, "Block von '/verweis' reicht hinter das Ende"}}) {
+        Bytes part = real.substr(0, cut);
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_TRUE(t.findings.fault.starts_with(fault)) << t.findings.fault;
     }
