@@ -4,6 +4,7 @@
 // a verdict.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -275,6 +276,11 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         Bytes part = real.substr(0, cut);
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_TRUE(t.findings.fault.starts_with(fault)) << t.findings.fault;
+    }
+    // A file that ends before the length it states, as those of sysfs do: its end is a read error.
+    if (const std::string sys = "/sys/kernel/profiling"; test::Exists(sys)) {
+        EXPECT_EQ(ops::ReadCramfs(sys, 0, 4096).findings.readError, std::strerror(EIO));
+        EXPECT_EQ(ops::QuickCheckCramfs(sys, 0, 4096).readError, std::strerror(EIO));
     }
 }
 
