@@ -122,21 +122,14 @@ TEST(Plan, ABuildRefusesADataFileOfAnotherLengthBeforeTheDialog)
         std::string_view action;
         std::string says;
     };
+    auto ofLength = [](const std::string& file, const std::string& size) {
+        return "Die Datendatei '" + file + "' ist " + size +
+               " lang; sie muss genau 0x00020000 [131072] Bytes lang sein.";
+    };
     std::vector<Case> cases = {
-        {.file = boot,
-         .content = "",
-         .action = k1xMit,
-         .says = "Die Datendatei '" + boot +
-                 "' ist 0x00000000 [0] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
-        {.file = d21,
-         .content = "short",
-         .action = k1xOhne,
-         .says = "Die Datendatei '" + d21 +
-                 "' ist 0x00000005 [5] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
-        {.file = d21,
-         .content = nullptr,
-         .action = k1xMit,
-         .says = "Die Datendatei '" + d21 + "' fehlt oder ist nicht lesbar."},
+        {boot, "", k1xMit, ofLength(boot, "0x00000000 [0] Bytes")},
+        {d21, "short", k1xOhne, ofLength(d21, "0x00000005 [5] Bytes")},
+        {d21, nullptr, k1xMit, "Die Datendatei '" + d21 + "' fehlt oder ist nicht lesbar."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
