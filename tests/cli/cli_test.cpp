@@ -141,6 +141,12 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         json = json.empty() ? line : json;
         EXPECT_TRUE(line.empty() || line == json) << command << line;
     }
+    // The general help lists commands with their operands and options with their values in columns.
+    const std::string help = test::RunProcess({STELLMARK_CLI, "--help"}).out;
+    for (const char* row :
+         {"\nBefehle:\n  info DATEI...               Art,", "\n  karte DATEI                 die",
+          "\n  --data-dir ORDNER   Datendateien", "\n  -v, --ausfuehrlich  bei einem Fehler"})
+        EXPECT_NE(help.find(row), std::string::npos) << row;
     auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
     EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
                 !test::Exists(dir / "--help"));
@@ -208,8 +214,8 @@ TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten)
         "boot.dat.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.\n";
     r = Cmd({"info", images[12]}, "none");
     EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint);
-    EXPECT_TRUE(
-        r.out.starts_with("Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich"))
+    EXPECT_TRUE(r.out.starts_with(
+        "Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich         Experte"))
         << r.out;
     r = Cmd({"run", "2x-mit", images[12], Out("x")}, "none");
     EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint +
