@@ -96,6 +96,10 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {{"karte", I, I}, 2, usage("karte braucht genau eine DATEI", "karte")},
         {{"run", "bereich", I}, 2, inRun("run braucht AKTION, QUELLE und AUSGABE")},
         {{"run", "bereich", I, ""}, 2, inRun("AUSGABE ist leer")},
+        // A message of the operations loses its CR LF ends.
+        {{"--data-dir", D, "run", "1x-block", I, I},
+         1,
+         "selbst gespeichert werden!\nBitte anderen Dateinamen angeben!\n"},
         {{"run", "1x-block", I, "out/c", "--start", "1"},
          2,
          inRun("--start und --end gelten nur für bereich")},
@@ -145,7 +149,9 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
     const std::string help = test::RunProcess({STELLMARK_CLI, "--help"}).out;
     for (const char* row :
          {"\nBefehle:\n  info DATEI...               Art,", "\n  karte DATEI                 die",
-          "\n  --data-dir ORDNER   Datendateien", "\n  -v, --ausfuehrlich  bei einem Fehler"})
+          "Optionen (vor oder hinter dem Befehl; -- beendet die Optionen):\n  --data-dir ORDNER   "
+          "Datendateien",
+          "\n  -v, --ausfuehrlich  bei einem Fehler"})
         EXPECT_NE(help.find(row), std::string::npos) << row;
     auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
     EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
