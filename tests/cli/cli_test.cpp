@@ -111,6 +111,7 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         {{"--data-dir", D, "run", "Bereich", I, "out/n2"}, 0},
         {{"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, 0},
         {{"run", "1x-blok", I, "out/n"}, 2, inRun("\"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "1x-blk", I, "out/n"}, 2, inRun("\"1x-blk\". Meinten Sie 1x-block (1x extrahieren)?")},
         {{"run", "1x Extrahieren", I, "out/n"},
          2,
          inRun("\"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?")},
