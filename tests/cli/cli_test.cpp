@@ -56,84 +56,71 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
 {
     test::WriteFile(dir / "--x.img", test::ReadFile(images[21]));
     const std::string D = dir / "data", I = images[21];
-    // args: the whole call (no --data-dir added); out: the start of standard output; err: the end of standard error
+    // args: the whole call (no --data-dir added); want: the start of standard output where the
+    // call succeeds, else the end of standard error
     struct Case {
         std::vector<std::string> args;
         int code;
-        std::string out{}, err{};
+        std::string want{};
     };
+    // A usage error's last lines: what is wrong and where the help is.
+    auto usage = [](const std::string& what, const std::string& command = "") {
+        return what + "\nHilfe: stellmark-cli " + (command.empty() ? "" : command + " ") + "--help\n";
+    };
+    auto inRun = [&](const std::string& what) { return usage(what, "run"); };
+    const std::string info = "1x ohne Bootloader\n";
     const std::vector<Case> cases = {
-        {.args = {"--data-dir", D, "info", I}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"info", I, "--data-dir", D}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"info", "--data-dir=" + D, I}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"--data-dir", D, "info", "--", "--x.img"}, .code = 0, .out = "1x ohne Bootloader\n"},
-        {.args = {"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"},
-         .code = 0,
-         .out = "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
-        {.args = {"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, .code = 0, .out = ""},
-        {.args = {"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"},
-         .code = 0,
-         .out = "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
+        {{"--data-dir", D, "info", I}, 0, info},
+        {{"info", I, "--data-dir", D}, 0, info},
+        {{"info", "--data-dir=" + D, I}, 0, info},
+        {{"--data-dir", D, "info", "--", "--x.img"}, 0, info},
+        {{"run", "--data-dir", D, "bereich", "--start=0x10", I, "--end", "0x20", "out/a"},
+         0,
+         "geschrieben: 'out/a' 0x00000010 [16] Bytes\n"},
+        {{"--data-dir", D, "run", "-q", "1x-block", "--", "--x.img", "out/b"}, 0, ""},
+        {{"--data-dir", D, "run", "2x-ohne", "--", "--x.img", "--y.img"},
+         0,
+         "geschrieben: '--y.img' 0x007E0000 [8257536] Bytes, 2x ohne Bootloader\n"},
         // A command's help wherever -h stands (the texts themselves are the help's, not the test's).
-        {.args = {"-h", "run"}, .code = 0, .out = "Aufruf: stellmark-cli run"},
-        {.args = {"--help"}, .code = 0, .out = "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
-        {.args = {"--version"}, .code = 0, .out = "stellmark-cli " STELLMARK_VERSION "\n"},
-        {.args = {"--version"},
-         .code = 0,
-         .out = "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
-        {.args = {"info", I, "--frob"},
-         .code = 2,
-         .err = "unbekannte Option --frob\nHilfe: stellmark-cli --help\n"},
-        {.args = {"-x", "info", I}, .code = 2, .err = "unbekannte Option -x\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--x=y"},
-         .code = 2,
-         .err = "unbekannte Option --x\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info", I, "--data-dir"},
-         .code = 2,
-         .err = "Option --data-dir braucht einen Wert\nHilfe: stellmark-cli --help\n"},
-        {.args = {}, .code = 2, .err = "kein Befehl angegeben\nHilfe: stellmark-cli --help\n"},
-        {.args = {"frobnicate"},
-         .code = 2,
-         .err = "unbekannter Befehl frobnicate\nHilfe: stellmark-cli --help\n"},
-        {.args = {"info"},
-         .code = 2,
-         .err = "info braucht mindestens eine DATEI\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I},
-         .code = 2,
-         .err = "run braucht AKTION, QUELLE und AUSGABE\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "bereich", I, ""},
-         .code = 2,
-         .err = "AUSGABE ist leer\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x-block", I, "out/c", "--start", "1"},
-         .code = 2,
-         .err = "--start und --end gelten nur für bereich\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"info", I, "--force"},
-         .code = 2,
-         .err = "gelten nur für run\nHilfe: stellmark-cli info --help\n"},
-        {.args = {"run", "bereich", I, "out/d", "--json"},
-         .code = 2,
-         .err = "--json gilt nur für info, cramfs, inhalt und karte\nHilfe: stellmark-cli run --help\n"},
+        {{"-h", "run"}, 0, "Aufruf: stellmark-cli run"},
+        {{"--help"}, 0, "Aufruf: stellmark-cli [OPTIONEN] BEFEHL"},
+        {{"--version"}, 0, "stellmark-cli " STELLMARK_VERSION "\nLizenz GPLv3+: GNU GPL"},
+        {{"info", I, "--frob"}, 2, usage("unbekannte Option --frob")},
+        {{"-x", "info", I}, 2, usage("unbekannte Option -x")},
+        {{"info", I, "--x=y"}, 2, usage("unbekannte Option --x")},
+        {{"info", I, "--data-dir"}, 2, usage("Option --data-dir braucht einen Wert")},
+        {{}, 2, usage("kein Befehl angegeben")},
+        {{"frobnicate"}, 2, usage("unbekannter Befehl frobnicate")},
+        {{"info"}, 2, usage("info braucht mindestens eine DATEI", "info")},
+        {{"info", I, "--force"}, 2, usage("gelten nur für run", "info")},
+        {{"karte", I, I}, 2, usage("karte braucht genau eine DATEI", "karte")},
+        {{"run", "bereich", I}, 2, inRun("run braucht AKTION, QUELLE und AUSGABE")},
+        {{"run", "bereich", I, ""}, 2, inRun("AUSGABE ist leer")},
+        // A message of the operations loses its CR LF ends.
+        {{"--data-dir", D, "run", "1x-block", I, I},
+         1,
+         "selbst gespeichert werden!\nBitte anderen Dateinamen angeben!\n"},
+        {{"run", "1x-block", I, "out/c", "--start", "1"},
+         2,
+         inRun("--start und --end gelten nur für bereich")},
+        {{"run", "bereich", I, "out/d", "--json"},
+         2,
+         inRun("--json gilt nur für info, cramfs, inhalt und karte")},
         // Actions by short name or full text in any letter case; a near miss gets a suggestion.
-        {.args = {"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, .code = 0},
-        {.args = {"--data-dir", D, "run", "Bereich", I, "out/n2"}, .code = 0},
-        {.args = {"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, .code = 0},
-        {.args = {"run", "1x-blok", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: stellmark-cli "
-                "run --help\n"},
-        {.args = {"run", "1x Extrahieren", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?\nHilfe: "
-                "stellmark-cli run --help\n"},
-        {.args = {"run", "root-einfügen", I, "out/n"},
-         .code = 2,
-         .err = "Meinten Sie root-einfuegen (root [CramFS] einfügen)?\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "quatsch", I, "out/n"},
-         .code = 2,
-         .err = "unbekannte Aktion \"quatsch\".\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "quatschbereich", I, "out/n"},  // a name behind seven extra letters is no near miss
-         .code = 2,
-         .err = "unbekannte Aktion \"quatschbereich\".\nHilfe: stellmark-cli run --help\n"},
+        {{"--data-dir", D, "run", "1X-BLOCK", I, "out/n1"}, 0},
+        {{"--data-dir", D, "run", "Bereich", I, "out/n2"}, 0},
+        {{"--data-dir", D, "run", "1x extrahieren", I, "out/n3"}, 0},
+        {{"run", "1x-blok", I, "out/n"}, 2, inRun("\"1x-blok\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "1x-blk", I, "out/n"}, 2, inRun("\"1x-blk\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "1x Extrahieren", I, "out/n"},
+         2,
+         inRun("\"1x Extrahieren\". Meinten Sie 1x-block (1x extrahieren)?")},
+        {{"run", "root-einfügen", I, "out/n"},
+         2,
+         inRun("Meinten Sie root-einfuegen (root [CramFS] einfügen)?")},
+        {{"run", "quatsch", I, "out/n"}, 2, inRun("unbekannte Aktion \"quatsch\".")},
+        // A name behind seven extra letters is no near miss.
+        {{"run", "quatschbereich", I, "out/n"}, 2, inRun("unbekannte Aktion \"quatschbereich\".")},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -143,16 +130,30 @@ TEST_F(Cli, EveryOptionFormActionNameAndUsageError)
         for (const auto& a : c.args)
             call += a + " ";
         EXPECT_EQ(r.exitCode, c.code) << call << r.err;
-        EXPECT_TRUE(r.out.starts_with(c.out)) << call << "\n" << r.out;
-        EXPECT_TRUE(r.err.ends_with(c.err)) << call << "\n" << r.err;
+        EXPECT_TRUE(c.code == 0 ? r.out.starts_with(c.want) : r.err.ends_with(c.want)) << call << "\n"
+                                                                                       << r.out << r.err;
         EXPECT_EQ(c.code == 2 ? r.err.rfind("stellmark-cli: ", 0) : 0u, 0u) << r.err;
     }
-    // Every help ends with where to report bugs; the demo writer answers options too.
-    for (std::string command : {"", "info", "run", "cramfs"}) {
+    // Every help ends with where to report bugs and describes --json alike where the command takes
+    // it; the demo writer answers options too.
+    std::string json;
+    for (std::string command : {"", "info", "run", "cramfs", "inhalt", "karte"}) {
         auto r = test::RunProcess({STELLMARK_CLI, command, "--help"});
         EXPECT_TRUE(r.out.ends_with("\nFehler melden: <https://github.com/stellmark/stellmark/issues>\n"))
             << r.out;
+        auto at = r.out.find("\n  --json");
+        std::string line = at == std::string::npos ? "" : r.out.substr(at, r.out.find('\n', at + 1) - at);
+        json = json.empty() ? line : json;
+        EXPECT_TRUE(line.empty() || line == json) << command << line;
     }
+    // The general help lists commands with their operands and options with their values in columns.
+    const std::string help = test::RunProcess({STELLMARK_CLI, "--help"}).out;
+    for (const char* row :
+         {"\nBefehle:\n  info DATEI...               Art,", "\n  karte DATEI                 die",
+          "Optionen (vor oder hinter dem Befehl; -- beendet die Optionen):\n  --data-dir ORDNER   "
+          "Datendateien",
+          "\n  -v, --ausfuehrlich  bei einem Fehler"})
+        EXPECT_NE(help.find(row), std::string::npos) << row;
     auto demo = test::RunProcess({STELLMARK_DEMO, "--help"}, dir.Path());
     EXPECT_TRUE(demo.exitCode == 0 && demo.out.starts_with("Aufruf: stellmark-demo") &&
                 !test::Exists(dir / "--help"));
@@ -177,19 +178,13 @@ TEST_F(Cli, EachClassOffersTheWindowsListEveryOtherActionIsRefusedAndSomeAreNotY
         std::string named = {};
     };
     const std::vector<Case> cases = {
-        {.cls = 11, .action = "BR Bootloader extrahieren", .verdict = Written},
-        {.cls = 11, .action = "2x extrahieren", .verdict = Refused, .named = "2x-block (2x extrahieren)"},
-        {.cls = 11,
-         .action = "idxfs extrahieren",
-         .verdict = Refused,
-         .named = "\"idxfs extrahieren\""},  // never offered
-        {.cls = 11, .action = "var [JFFS2] einfügen", .verdict = NotYetThere},
-        {.cls = 0, .action = EX, .verdict = Written},
-        {.cls = 0,
-         .action = "root [CramFS] extrahieren",
-         .verdict = Refused,
-         .named = "root (root [CramFS] extrahieren)"},
-        {.cls = 0, .action = "var [JFFS2] extrahieren", .verdict = NotYetThere},
+        {11, "BR Bootloader extrahieren", Written},
+        {11, "2x extrahieren", Refused, "2x-block (2x extrahieren)"},
+        {11, "idxfs extrahieren", Refused, "\"idxfs extrahieren\""},  // never offered
+        {11, "var [JFFS2] einfügen", NotYetThere},
+        {0, EX, Written},
+        {0, "root [CramFS] extrahieren", Refused, "root (root [CramFS] extrahieren)"},
+        {0, "var [JFFS2] extrahieren", NotYetThere},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.action + " on class " + std::to_string(c.cls));
@@ -226,8 +221,8 @@ TEST_F(Cli, AnswersNameThePathAndTheSummarySaysWhatWasWritten)
         "boot.dat.\nMit --data-dir ORDNER lässt sich der Ordner angeben, in dem sie liegen.\n";
     r = Cmd({"info", images[12]}, "none");
     EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint);
-    EXPECT_TRUE(
-        r.out.starts_with("Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich"))
+    EXPECT_TRUE(r.out.starts_with(
+        "Art unbekannt, die Datendateien fehlen\n0x00800000 [8388608] Bytes\n  bereich         Experte"))
         << r.out;
     r = Cmd({"run", "2x-mit", images[12], Out("x")}, "none");
     EXPECT_EQ(std::to_string(r.exitCode) + r.err, "1" + folderHint +
@@ -316,12 +311,13 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
                       little = MakeCramfs(dir.Path(), "little.cramfs", "little", 50000),
                       huge = MakeCramfs(dir.Path(), "huge.cramfs", "big", 0x680000);
     ASSERT_FALSE(big.empty() || little.empty() || huge.empty()) << "mkfs.cramfs failed";
-    const std::string bytes = test::ReadFile(big);
-    std::string flipped = bytes;
-    flipped[bytes.size() / 2] ^= 0x01;
-    test::WriteFile(dir / "flipped.cramfs", flipped);
-    test::WriteFile(dir / "truncated.cramfs", bytes.substr(0, bytes.size() - 4096));
-    test::WriteFile(dir / "text.cramfs", "kein CramFS\n");
+    const std::string bytes = test::ReadFile(big), flipped = dir / "flipped.cramfs",
+                      truncated = dir / "truncated.cramfs", text = dir / "text.cramfs";
+    std::string changed = bytes;
+    changed[bytes.size() / 2] ^= 0x01;
+    test::WriteFile(flipped, changed);
+    test::WriteFile(truncated, bytes.substr(0, bytes.size() - 4096));
+    test::WriteFile(text, "kein CramFS\n");
     const std::string size = [&] {
         char t[64];
         std::snprintf(t, sizeof t, "0x%08zX [%zu] Bytes", bytes.size(), bytes.size());
@@ -341,53 +337,27 @@ TEST_F(Cli, CramfsVerdictsForWhatTheSystemToolMakesAndBreaks)
         std::vector<std::string> lines;
         std::string first = "- im Limit!";
     };
+    const std::string signature = "Signatur: \"Compressed ROMFS\"", ok = "CRC32: in Ordnung",
+                      all = "Inhalt: 2 Einträge, alle Blöcke entpackt", unchecked = "CRC32: nicht prüfbar",
+                      pastEnd = "Fehler: Block von '/zufall' reicht hinter das Ende",
+                      fits = "Größe laut Superblock: " + size + " - im Limit!";
+    // The first findings of a file system in the box's byte order, then `rest`.
+    auto boxOrder = [&](std::vector<std::string> rest, const std::string& stated) {
+        rest.insert(rest.begin(), {"CramFS: ja, big-endian (wie die Box)", signature, stated});
+        return rest;
+    };
     const std::vector<Case> cases = {
-        {.file = big,
-         .code = 0,
-         .fsck = true,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung",
-                   "Inhalt: 2 Einträge, alle Blöcke entpackt"}},
-        {.file = little,
-         .code = 0,
-         .fsck = true,
-         .lines = {"CramFS: ja, little-endian", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: in Ordnung",
-                   "Inhalt: 2 Einträge, alle Blöcke entpackt"}},
-        {.file = dir / "flipped.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "CRC32: falsch (gespeichert ",
-                   "Fehler: Block von '/zufall' "}},
-        {.file = dir / "truncated.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: " + size + " - im Limit!", "Vollständig: nein, nur ",
-                   "CRC32: nicht prüfbar", "Fehler: Block von '/zufall' reicht hinter das Ende"}},
-        {.file = huge,
-         .code = 1,
-         .fsck = true,
-         .lines = {"CramFS: ja, big-endian (wie die Box)", "Signatur: \"Compressed ROMFS\"",
-                   "Größe laut Superblock: 0x00",
-                   "Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", "CRC32: nicht prüfbar",
-                   "Fehler: Block von '/zufall' reicht hinter das Ende"},
-         .first = "- zu groß!"},
-        {.file = dir / "text.cramfs",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein, keine CramFS-Kennung gefunden"}},
-        {.file = dir / "2g",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein"},
-         .first = "0x80000000 [2147483648] Bytes - zu groß!"},
-        {.file = dir / "5g",
-         .code = 1,
-         .fsck = false,
-         .lines = {"CramFS: nein"},
-         .first = "0x140000000 [5368709120] Bytes - zu groß!"},
+        {big, 0, true, boxOrder({ok, all}, fits)},
+        {little, 0, true, {"CramFS: ja, little-endian", signature, fits, ok, all}},
+        {flipped, 1, false, boxOrder({"CRC32: falsch (gespeichert ", "Fehler: Block von '/zufall' "}, fits)},
+        {truncated, 1, false, boxOrder({"Vollständig: nein, nur ", unchecked, pastEnd}, fits)},
+        {huge, 1, true,
+         boxOrder({"Vollständig: nein, nur 0x00600000 [6291456] Bytes vorhanden", unchecked, pastEnd},
+                  "Größe laut Superblock: 0x00"),
+         "- zu groß!"},
+        {text, 1, false, {"CramFS: nein, keine CramFS-Kennung gefunden"}},
+        {dir / "2g", 1, false, {"CramFS: nein"}, "0x80000000 [2147483648] Bytes - zu groß!"},
+        {dir / "5g", 1, false, {"CramFS: nein"}, "0x140000000 [5368709120] Bytes - zu groß!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -535,6 +505,7 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
                       little = MakeCramfs(dir.Path(), "little.cramfs", "little", 5000);
     ASSERT_FALSE(big.empty() || little.empty()) << "mkfs.cramfs failed";
     test::WriteFile(dir / "text", "kein CramFS\n");
+    test::WriteFile(dir / "cut.cramfs", test::ReadFile(big).substr(0, 2000));
     const std::string with = Out("with-root.img"), cut = Out("root.cramfs");
     // Insert, cut the root area out again: fsck.cramfs extracts the same tree from both.
     auto r = Cmd({"run", "root-einfuegen", images[12], with, "--cramfs", big});
@@ -561,39 +532,40 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
         int code;
         std::string out{}, err{};
     };
+    // Inserting `fs` into `source`, written to out/`name`.
+    auto insert = [&](const std::string& source, const char* name, const std::string& fs) {
+        return std::vector<std::string>{"run", "root-einfuegen", source, Out(name), "--cramfs", fs};
+    };
+    const std::string help = "\nHilfe: stellmark-cli run --help\n";
     const std::vector<Case> cases = {
-        {.args = {"inhalt", big}, .code = 0, .out = listing},
-        {.args = {"inhalt", with}, .code = 0, .out = listing},
-        {.args = {"inhalt", images[22]}, .code = 1, .err = "' enthält im Root-Bereich kein CramFS\n"},
-        {.args = {"karte", with},
-         .code = 0,
-         .out = "2x mit Bootloader\n0x00000000 bis 0x0001FFFF  0x00020000 [131072] Bytes  Bootloader: gleich "
-                "boot.dat\n0x00020000 bis 0x0003FFFF  0x00020000 [131072] Bytes  Flash-Art-Block: gleich "
-                "1zu2.dat (2x)\n0x00040000 bis 0x0063FFFF  0x00600000 [6291456] Bytes  Root-Bereich: CramFS "
-                "big-endian, "},
-        {.args = {"karte", images[0]}, .code = 1, .err = "' ist kein gültiges Image\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n1"), "--cramfs", little},
-         .code = 1,
-         .err = ": little-endian — mit mkfs.cramfs -N big neu erzeugen\n"},
-        {.args = {"run", "root-einfuegen", images[0], Out("n2"), "--cramfs", big},
-         .code = 1,
-         .err = "' ist kein gültiges Image\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n3"), "--cramfs", dir / "text"},
-         .code = 1,
-         .err = "' ist kein intaktes CramFS: keine CramFS-Kennung gefunden\n"},
-        {.args = {"run", "root-einfuegen", images[21], Out("n4")},
-         .code = 2,
-         .err = "root-einfuegen braucht --cramfs DATEI\nHilfe: stellmark-cli run --help\n"},
-        {.args = {"run", "1x-block", images[21], Out("n5"), "--cramfs", big},
-         .code = 2,
-         .err = "--cramfs gilt nur für root-einfuegen\nHilfe: stellmark-cli run --help\n"},
+        {{"inhalt", big}, 0, listing},
+        {{"inhalt", with}, 0, listing},
+        {{"inhalt", images[22]}, 1, "", "' enthält im Root-Bereich kein CramFS\n"},
+        {{"inhalt", dir / "cut.cramfs"}, 1, listing, "' nicht intakt: unvollständig\n"},
+        {{"karte", with},
+         0,
+         "2x mit Bootloader\n0x00000000 bis 0x0001FFFF  0x00020000 [131072] Bytes  Bootloader: gleich "
+         "boot.dat\n0x00020000 bis 0x0003FFFF  0x00020000 [131072] Bytes  Flash-Art-Block: gleich "
+         "1zu2.dat (2x)\n0x00040000 bis 0x0063FFFF  0x00600000 [6291456] Bytes  Root-Bereich: CramFS "
+         "big-endian, "},
+        {{"karte", images[0]}, 1, "", "' ist kein gültiges Image\n"},
+        {insert(images[21], "n1", little), 1, "", ": little-endian — mit mkfs.cramfs -N big neu erzeugen\n"},
+        {insert(images[0], "n2", big), 1, "", "' ist kein gültiges Image\n"},
+        {insert(images[21], "n3", dir / "text"), 1, "",
+         "' ist kein intaktes CramFS: keine CramFS-Kennung gefunden\n"},
+        {{"run", "root-einfuegen", images[21], Out("n4")},
+         2,
+         "",
+         "root-einfuegen braucht --cramfs DATEI" + help},
+        {{"run", "1x-block", images[21], Out("n5"), "--cramfs", big},
+         2,
+         "",
+         "--cramfs gilt nur für root-einfuegen" + help},
         // Several files: blocks headed by the name, the worst exit code.
-        {.args = {"cramfs", big, dir / "text"},
-         .code = 1,
-         .out = big + ":\n0x00002000 [8192] Bytes - im Limit!\nCramFS: ja, big-endian"},
-        {.args = {"info", "gone.img", images[21]},
-         .code = 3,
-         .out = "gone.img:\n\n" + images[21] + ":\n1x ohne"},
+        {{"cramfs", big, dir / "text"},
+         1,
+         big + ":\n0x00002000 [8192] Bytes - im Limit!\nCramFS: ja, big-endian"},
+        {{"info", "gone.img", images[21]}, 3, "gone.img:\n\n" + images[21] + ":\n1x ohne"},
     };
     for (const auto& c : cases) {
         auto r = Cmd(c.args);
@@ -613,11 +585,30 @@ TEST_F(Cli, TheImageBuildersLoopInsertListMapAndManyFiles)
     auto one = nlohmann::json::parse(r.out.substr(0, second)),
          two = nlohmann::json::parse(r.out.substr(second + 1));
     EXPECT_EQ(one["entries"], two["entries"]);
-    EXPECT_EQ(one["entries"][2]["path"], "/zufall");
-    EXPECT_FALSE(one["entries"][2].contains("target"));  // only a link names one
+    // Only a link names a target.
+    EXPECT_EQ(one["entries"][2], nlohmann::json({{"path", "/zufall"},
+                                                 {"kind", "-"},
+                                                 {"permissions", "-rw-r--r--"},
+                                                 {"mode", 0100644},
+                                                 {"uid", 0},
+                                                 {"gid", 0},
+                                                 {"size", 5000}}));
     EXPECT_EQ(two["root_area"], 0x40000);
-    EXPECT_EQ(nlohmann::json::parse(Cmd({"karte", "--json", with}).out)["regions"][2]["cramfs"]["entries"],
-              2);
+    // A region says what it can: a block its equal, an area whether it is erased, the rest its
+    // magic, the root area its file system; one without a file system lists no findings.
+    const auto regions = nlohmann::json::parse(Cmd({"karte", "--json", with}).out)["regions"];
+    EXPECT_EQ(regions[2]["cramfs"]["entries"], 2);
+    std::string keys;
+    for (const auto& region : regions) {
+        for (const auto& [key, value] : region.items())
+            keys += key + " ";
+        keys += "| ";
+    }
+    EXPECT_EQ(keys,
+              "end equal_to holds name size start | end equal_to holds name size start | cramfs end erased "
+              "holds name size start | end erased holds magic name size start | ");
+    EXPECT_EQ(Cmd({"karte", images[12]}).out.find("\n    "), std::string::npos);
+    EXPECT_NE(Cmd({"karte", with}, "none").err.find("fehlen die Datendateien"), std::string::npos);
 }
 
 TEST(CliProgress, OnlyATerminalWithoutQuietSeesItAfterASecondAtMostTenTimesASecond)

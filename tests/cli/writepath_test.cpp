@@ -85,6 +85,15 @@ TEST_F(WritePath, AFullDiskKeepsTheOldOutputAndLeavesNothingBehind)
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.err.find("Datei zu groß (Fehler 61)"), std::string::npos) << r.err;
     EXPECT_TRUE(Leftovers(dir.Path()).empty() && !test::Exists(Out("limited.img")));
+    // A range of 2 GiB, past 31 bits, is copied whole: from a sparse source to a tmpfs that holds
+    // the copy in memory only for the moment of the test.
+    ::umount2((dir / "small").c_str(), MNT_DETACH);
+    ASSERT_EQ(::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=2049m"), 0);
+    test::WriteFile(dir / "small/sparse", "");
+    ASSERT_EQ(::truncate((dir / "small/sparse").c_str(), 0x80000001LL), 0);
+    r = Cmd({"run", "bereich", dir / "small/sparse", dir / "small/wide.img", "--start", "1"});
+    EXPECT_EQ(r.out, "geschrieben: '" + dir / "small/wide.img" + "' 0x80000000 [2147483648] Bytes\n")
+        << r.err;
 }
 
 TEST_F(WritePath, WhereTheSystemRefusesTheOldOutputStaysAndTheFailureIsNamed)
@@ -206,32 +215,13 @@ TEST_F(WritePath, ReplacingWritesThroughLinksKeepsModeAndOwnerAndTakesAnyName)
         mode_t mode;
         uid_t uid;
     };
+    const std::string kept = dir / "out/kept.img", setId = dir / "out/setid.img";
     const std::vector<Case> cases = {
-        {.what = "a link to a file", .path = link, .file = target, .old = "old", .mode = 0644, .uid = 0},
-        {.what = "mode and owner",
-         .path = dir / "out/kept.img",
-         .file = dir / "out/kept.img",
-         .old = "old",
-         .mode = 0640,
-         .uid = 65534},
-        {.what = "a set-id file of another user",
-         .path = dir / "out/setid.img",
-         .file = dir / "out/setid.img",
-         .old = "old",
-         .mode = 02750,
-         .uid = 65534},
-        {.what = "a new name of 255 bytes",
-         .path = longName,
-         .file = longName,
-         .old = nullptr,
-         .mode = 0,
-         .uid = 0},
-        {.what = "an old file of 255 bytes' name",
-         .path = longName,
-         .file = longName,
-         .old = "old",
-         .mode = 0600,
-         .uid = 0},
+        {"a link to a file", link, target, "old", 0644, 0},
+        {"mode and owner", kept, kept, "old", 0640, 65534},
+        {"a set-id file of another user", setId, setId, "old", 02750, 65534},
+        {"a new name of 255 bytes", longName, longName, nullptr, 0, 0},
+        {"an old file of 255 bytes' name", longName, longName, "old", 0600, 0},
     };
     ::symlink(target.c_str(), link.c_str());
     for (const auto& c : cases) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "tests/support/TestSupport.h"
+#include "core/DemoImages.h"
 #include "core/modMain.h"
 
 using namespace stellmark;
@@ -78,6 +79,8 @@ TEST_F(Classify, FailuresGiveClassZeroAndWrongLengthOpensNoDataFile)
     EXPECT_EQ(ImageTest(Image("body", WithAt(0x7E0000, 0, data.f2zu1.substr(0, 16))), data.files), 0);
     ASSERT_EQ(chooser.calls.size(), 2u);
     EXPECT_EQ(chooser.calls[1].number + " " + chooser.calls[1].proc, "53 (Datei nicht gefunden) ImageTest");
+    // Nor are demo images written without them.
+    EXPECT_ANY_THROW(demo::WriteDemoImages(dir / "demo", data.files));
 }
 
 // The class names are seen in the command-line tool's answers; the hexadecimal form has edges.

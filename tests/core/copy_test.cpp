@@ -5,6 +5,7 @@
 
 #include "tests/support/TestSupport.h"
 #include "core/modMain.h"
+#include "files/Progress.h"
 
 using namespace stellmark;
 using namespace stellmark::modMain;
@@ -18,6 +19,16 @@ std::string Range(const std::string& src, int64_t start, int64_t end)
                ? src.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(e - start + 1))
                : "";
 }
+
+// The last report of bytes written: done and total.
+struct LastWrite : ProgressObserver {
+    void Progress(Phase phase, int64_t done, int64_t total) override
+    {
+        if (phase == Phase::Write)
+            last = {done, total};
+    }
+    std::pair<int64_t, int64_t> last;
+};
 
 class Copy : public ::testing::Test {
 protected:
@@ -42,43 +53,36 @@ TEST_F(Copy, WritesThePiecesInOrderAndTheRangeExactly)
         std::string prev, prev1, last;
     };
     std::vector<Case> cases = {
-        {.what = "defaults: the whole source", .start = 1, .end = 1, .prev = "", .prev1 = "", .last = ""},
-        {.what = "end beyond the source", .start = 5, .end = 0x7FFFFFFF, .prev = "", .prev1 = "", .last = ""},
-        {.what = "end 0: nothing of the source", .start = 1, .end = 0, .prev = F, .prev1 = "", .last = ""},
-        {.what = "negative end: nothing", .start = 100, .end = -5, .prev = "", .prev1 = S, .last = ""},
-        {.what = "start past the end: only extras",
-         .start = 0x200,
-         .end = 0x100,
-         .prev = F,
-         .prev1 = S,
-         .last = F},
-        {.what = "32 whole blocks", .start = 0x20001, .end = 0x40000, .prev = "", .prev1 = "", .last = ""},
-        {.what = "inside the first block", .start = 0x101, .end = 0x200, .prev = "", .prev1 = "", .last = ""},
-        {.what = "one block and one byte",
-         .start = 10,
-         .end = 10 + 4096,
-         .prev = "",
-         .prev1 = "",
-         .last = ""},
-        {.what = "last byte alone",
-         .start = 0x30000 + 123,
-         .end = 0x30000 + 123,
-         .prev = "",
-         .prev1 = "",
-         .last = ""},
-        {.what = "empty extras add nothing", .start = 1, .end = 1, .prev = E, .prev1 = E, .last = E},
-        {.what = "second extra alone in front", .start = 1, .end = 4096, .prev = "", .prev1 = S, .last = ""},
-        {.what = "trailing file after the range", .start = 2, .end = 3, .prev = S, .prev1 = F, .last = S},
+        {"defaults: the whole source", 1, 1, "", "", ""},
+        {"end beyond the source", 5, 0x7FFFFFFF, "", "", ""},
+        {"end 0: nothing of the source", 1, 0, F, "", ""},
+        {"negative end: nothing", 100, -5, "", S, ""},
+        {"start past the end: only extras", 0x200, 0x100, F, S, F},
+        {"32 whole blocks", 0x20001, 0x40000, "", "", ""},
+        {"inside the first block", 0x101, 0x200, "", "", ""},
+        {"one block and one byte", 10, 10 + 4096, "", "", ""},
+        {"last byte alone", 0x30000 + 123, 0x30000 + 123, "", "", ""},
+        {"empty extras add nothing", 1, 1, E, E, E},
+        {"second extra alone in front", 1, 4096, "", S, ""},
+        {"trailing file after the range", 2, 3, S, F, S},
     };
     auto content = [](const std::string& p) { return p.empty() ? std::string() : test::ReadFile(p); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::ResetPanne();
         test::ScriptedPresenter chooser;
+        LastWrite progress;
+        ScopedProgress shown(progress);
         ASSERT_EQ(CopyFile(dir / "src", dir / "out", c.start, c.end, c.prev, c.prev1, c.last),
                   CopyResult::Written);
-        EXPECT_EQ(test::ReadFile(dir / "out"),
-                  content(c.prev) + content(c.prev1) + Range(src, c.start, c.end) + content(c.last));
+        const std::string want =
+            content(c.prev) + content(c.prev1) + Range(src, c.start, c.end) + content(c.last);
+        EXPECT_EQ(test::ReadFile(dir / "out"), want);
+        // The progress of writing ends at the whole output, of a total not known yet (0) or of that.
+        const auto size = static_cast<int64_t>(want.size());
+        EXPECT_TRUE(progress.last.first == size &&
+                    (progress.last.second == size || progress.last.second == 0))
+            << progress.last.second;
         EXPECT_TRUE(chooser.calls.empty());
     }
     EXPECT_EQ(test::ReadFile(dir / "src"), src);
@@ -86,6 +90,7 @@ TEST_F(Copy, WritesThePiecesInOrderAndTheRangeExactly)
 
 TEST_F(Copy, AFailedCopyLeavesNothingUnderAnyName)
 {
+    // prev: a data file written in front
     struct Case {
         const char* what;
         std::string source, destination;
@@ -93,42 +98,13 @@ TEST_F(Copy, AFailedCopyLeavesNothingUnderAnyName)
         std::string prev;
         const char* number;
     };
+    const std::string source = dir / "src", out = dir / "out";
     std::vector<Case> cases = {
-        {.what = "missing source",
-         .source = dir / "nope",
-         .destination = dir / "out",
-         .start = 1,
-         .end = 1,
-         .prev = "",
-         .number = "53 (Datei nicht gefunden)"},
-        {.what = "missing extra file",
-         .source = dir / "src",
-         .destination = dir / "out",
-         .start = 1,
-         .end = 1,
-         .prev = dir / "nope",
-         .number = "53 (Datei nicht gefunden)"},
-        {.what = "missing folder",
-         .source = dir / "src",
-         .destination = dir / "no/out",
-         .start = 1,
-         .end = 1,
-         .prev = "",
-         .number = "76 (Pfad nicht gefunden)"},
-        {.what = "start below 1",
-         .source = dir / "src",
-         .destination = dir / "out",
-         .start = 0,
-         .end = 100,
-         .prev = "",
-         .number = "63 (Falsche Datensatznummer)"},
-        {.what = "range beyond 32 bits",
-         .source = dir / "src",
-         .destination = dir / "out",
-         .start = -2147483647 - 1,
-         .end = 1,
-         .prev = "",
-         .number = "6 (Überlauf)"},
+        {"missing source", dir / "nope", out, 1, 1, "", "53 (Datei nicht gefunden)"},
+        {"missing extra file", source, out, 1, 1, dir / "nope", "53 (Datei nicht gefunden)"},
+        {"missing folder", source, dir / "no/out", 1, 1, "", "76 (Pfad nicht gefunden)"},
+        {"start below 1", source, out, 0, 100, "", "63 (Falsche Datensatznummer)"},
+        {"range beyond 32 bits", source, out, -2147483647 - 1, 1, "", "6 (Überlauf)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,6 +123,14 @@ TEST_F(Copy, SkipKeepsTheOldOutputRetryCompletesAndAFullDiskLeavesNothing)
         test::ScriptedPresenter chooser({kNext, kNext});
         EXPECT_EQ(CopyFile(dir / "src", dir / "out", 1, 1, dir / "nope"), CopyResult::Skipped);
         EXPECT_EQ(chooser.calls.size(), 2u);  // the open, then the length of the unopened file
+    }
+    {
+        // A last file that cannot be measured adds nothing to the total the progress shows.
+        test::ScriptedPresenter chooser({kNext, kNext, kNext});
+        LastWrite progress;
+        ScopedProgress shown(progress);
+        EXPECT_EQ(CopyFile(dir / "src", dir / "out", 1, 1, "", "", dir / "nope"), CopyResult::Skipped);
+        EXPECT_EQ(progress.last, std::make_pair(int64_t(src.size()), int64_t(src.size())));
     }
     EXPECT_EQ(test::ReadFile(dir / "out"), "old");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "src"}));

@@ -122,21 +122,14 @@ TEST(Plan, ABuildRefusesADataFileOfAnotherLengthBeforeTheDialog)
         std::string_view action;
         std::string says;
     };
+    auto ofLength = [](const std::string& file, const std::string& size) {
+        return "Die Datendatei '" + file + "' ist " + size +
+               " lang; sie muss genau 0x00020000 [131072] Bytes lang sein.";
+    };
     std::vector<Case> cases = {
-        {.file = boot,
-         .content = "",
-         .action = k1xMit,
-         .says = "Die Datendatei '" + boot +
-                 "' ist 0x00000000 [0] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
-        {.file = d21,
-         .content = "short",
-         .action = k1xOhne,
-         .says = "Die Datendatei '" + d21 +
-                 "' ist 0x00000005 [5] Bytes lang; sie muss genau 0x00020000 [131072] Bytes lang sein."},
-        {.file = d21,
-         .content = nullptr,
-         .action = k1xMit,
-         .says = "Die Datendatei '" + d21 + "' fehlt oder ist nicht lesbar."},
+        {boot, "", k1xMit, ofLength(boot, "0x00000000 [0] Bytes")},
+        {d21, "short", k1xOhne, ofLength(d21, "0x00000005 [5] Bytes")},
+        {d21, nullptr, k1xMit, "Die Datendatei '" + d21 + "' fehlt oder ist nicht lesbar."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -216,6 +209,7 @@ TEST(GetInputValue, HexDecimalRefusalsAndOverflow)
                                                       {"0x10000000000000000", -1},
                                                       {"0xFFFFFFFF", 0xFFFFFFFF},
                                                       {"5368709120", 5368709120},
+                                                      {"9223372036854775807", INT64_MAX},
                                                       {"2.5", 2},
                                                       {"&h10", -1}})
         EXPECT_EQ(GetPosition(text), want) << text;

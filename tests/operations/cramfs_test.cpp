@@ -4,6 +4,7 @@
 // a verdict.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -193,6 +194,11 @@ TEST_F(Cramfs, VerdictAgreesWithTheSystemCheckerOnEveryMutation)
          false},
         {"stated size exactly 0x600000, CRC recomputed",
          [](Fs& f) { f.bytes.resize(0x600000), f.Put(f.at + 4, 0x600000), f.FixCrc(); }, true},
+        {"stated size 0x600001, CRC recomputed",
+         [](Fs& f) { f.bytes.resize(0x600001), f.Put(f.at + 4, 0x600001), f.FixCrc(); },
+         true,
+         {},
+         false},
         {"stated size 0x600004, CRC recomputed",
          [](Fs& f) { f.bytes.resize(0x600004), f.Put(f.at + 4, 0x600004), f.FixCrc(); },
          true,
@@ -260,6 +266,26 @@ TEST_F(Cramfs, HostileInputEndsWithAVerdict)
         Bytes part = real.substr(0, cut);
         auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
         EXPECT_FALSE(t.findings.Intact()) << cut;
+    }
+    // Cut within an entry, a name, a block list or link pointer, that is past the end; cut right
+    // behind it, what follows is.
+    const Fs& fs = images[0];
+    for (auto [cut, fault] : {std::pair{fs.Inode("liesmich") + 11, "Eintrag in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 12, "Name in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 19, "Name in '/' hinter dem Ende"},
+                              {fs.Inode("liesmich") + 20, "Blockliste von '/liesmich' hinter dem Ende"},
+                              {fs.DataOf("zufall") + 8, "Blockliste von '/zufall' hinter dem Ende"},
+                              {fs.DataOf("zufall") + 12, "Block von '/zufall' reicht hinter das Ende"},
+                              {fs.DataOf("verweis") + 3, "Verweis '/verweis' hinter dem Ende"},
+                              {fs.DataOf("verweis") + 4, "Block von '/verweis' reicht hinter das Ende"}}) {
+        Bytes part = real.substr(0, cut);
+        auto t = ops::ReadCramfsBytes(reinterpret_cast<const unsigned char*>(part.data()), part.size());
+        EXPECT_TRUE(t.findings.fault.starts_with(fault)) << t.findings.fault;
+    }
+    // A file that ends before the length it states, as those of sysfs do: its end is a read error.
+    if (const std::string sys = "/sys/kernel/profiling"; test::Exists(sys)) {
+        EXPECT_EQ(ops::ReadCramfs(sys, 0, 4096).findings.readError, std::strerror(EIO));
+        EXPECT_EQ(ops::QuickCheckCramfs(sys, 0, 4096).readError, std::strerror(EIO));
     }
 }
 

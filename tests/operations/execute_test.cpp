@@ -39,7 +39,8 @@ protected:
 TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes)
 {
     const int32_t B = 0x20000;
-    // lead: data files in front; offset/length of the source for a class without boot loader
+    // lead: data files in front; offset/length of the source for a class without boot loader;
+    // shift: moved by a block in a class with one; built: the class of the output, -1 for a cut
     struct Case {
         std::string_view action;
         std::string lead;
@@ -48,25 +49,15 @@ TEST_F(Execution, EveryActionOnEveryClassAndExpertRangesWriteExactlyTheirBytes)
         int32_t built;
     };
     std::vector<Case> cases = {
-        {.action = k1xOhne, .lead = data.f2zu1, .offset = B, .length = 0x7C0000, .shift = true, .built = 21},
-        {.action = k2xOhne, .lead = data.f1zu2, .offset = B, .length = 0x7C0000, .shift = true, .built = 22},
-        {.action = k1xMit,
-         .lead = data.boot + data.f2zu1,
-         .offset = B,
-         .length = 0x7C0000,
-         .shift = true,
-         .built = 11},
-        {.action = k2xMit,
-         .lead = data.boot + data.f1zu2,
-         .offset = B,
-         .length = 0x7C0000,
-         .shift = true,
-         .built = 12},
-        {.action = kBootExtract, .lead = "", .offset = 0, .length = B, .shift = false, .built = -1},
-        {.action = kIdxfsExtract, .lead = "", .offset = B, .length = 0x7C0000, .shift = true, .built = -1},
-        {.action = kRootExtract, .lead = "", .offset = B, .length = 0x600000, .shift = true, .built = -1},
-        {.action = k1xExtract, .lead = "", .offset = 0, .length = B, .shift = true, .built = -1},
-        {.action = k2xExtract, .lead = "", .offset = 0, .length = B, .shift = true, .built = -1},
+        {k1xOhne, data.f2zu1, B, 0x7C0000, true, 21},
+        {k2xOhne, data.f1zu2, B, 0x7C0000, true, 22},
+        {k1xMit, data.boot + data.f2zu1, B, 0x7C0000, true, 11},
+        {k2xMit, data.boot + data.f1zu2, B, 0x7C0000, true, 12},
+        {kBootExtract, "", 0, B, false, -1},
+        {kIdxfsExtract, "", B, 0x7C0000, true, -1},
+        {kRootExtract, "", B, 0x600000, true, -1},
+        {k1xExtract, "", 0, B, true, -1},
+        {k2xExtract, "", 0, B, true, -1},
     };
     for (int cls : {11, 12, 21, 22}) {
         std::string source = test::ReadFile(images[cls]);
