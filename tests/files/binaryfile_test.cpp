@@ -5,7 +5,9 @@
 #include "errors/Failure.h"
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace stellmark;
@@ -74,6 +76,25 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
         EXPECT_EQ(test::ReadFile(dir / "new"), "theirs");
         EXPECT_TRUE(out.Commit(Overwrite::Replace));  // asked again, the user may replace it
         EXPECT_EQ(test::ReadFile(dir / "new"), "mine");
+        EXPECT_EQ(out.TempPath(), "");  // no name is left to remove again at the end
+    }
+    {
+        // Started without standard input, the output may get descriptor 0: closed all the same.
+        // An attribute without a value is kept like any other.
+        ASSERT_EQ(::setxattr((dir / "new").c_str(), "user.empty", "", 0, 0), 0);
+        const int in = ::dup(0);
+        ::close(0);
+        {
+            TempOutput again;
+            again.Create(dir / "new");
+            EXPECT_TRUE(again.Commit(Overwrite::Replace) && again.Notes().empty());
+        }
+        BinaryFile{}.OpenRead(dir / "new");
+        const bool leftOpen = ::fcntl(0, F_GETFD) != -1;
+        if (in >= 0)
+            ::dup2(in, 0), ::close(in);
+        EXPECT_FALSE(leftOpen);
+        EXPECT_EQ(::getxattr((dir / "new").c_str(), "user.empty", nullptr, 0), 0);
     }
     {
         TempOutput dropped;
