@@ -49,8 +49,8 @@ TEST(Pending, SignalsRemoveTheFilesAndEndTheProcessAsTheySay)
     };
     const std::vector<Case> cases = {
         {SIGTERM, false, true, 128 + SIGTERM, 0, "held", false},  // held back until the step is done
-        {SIGILL, false, false, -1, SIGILL, "", false},             // a crash, sent by kill(2)
-        {SIGHUP, true, false, 0, 0, "after", true},                // as under nohup
+        {SIGILL, false, false, -1, SIGILL, "", false},            // a crash, sent by kill(2)
+        {SIGHUP, true, false, 0, 0, "after", true},               // as under nohup
         {SIGILL, true, false, 0, 0, "after", true},
     };
     for (const Case& c : cases) {
