@@ -19,25 +19,13 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
 {
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
-    for (const auto& row : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
-                                                                    {dir / "no/folder/x", 76},
-                                                                    {dir.Path(), 75},
-                                                                    {"", 52},
-                                                                    {dir / "file/x", 76}}) {
-        const std::string& path = row.first;
-        const int number = row.second;
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
+                                                                               {dir / "no/folder/x", 76},
+                                                                               {dir.Path(), 75},
+                                                                               {"", 52},
+                                                                               {dir / "file/x", 76}}) {
         BinaryFile f;
-        EXPECT_EQ(
-            [&] {
-                try {
-                    f.OpenRead(path);
-                } catch (const Failure& e) {
-                    return e.Number();
-                }
-                return 0;
-            }(),
-            number)
-            << path;
+        EXPECT_EQ(test::FailureNumber([&] { f.OpenRead(path); }), number) << path;
         EXPECT_FALSE(f.IsOpen());
     }
     // Moved into another: the open file goes along.
@@ -45,30 +33,12 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
     a.OpenRead(dir / "file"), b.OpenRead(dir / "file");
     b = std::move(a);
     EXPECT_TRUE(b.IsOpen() && !a.IsOpen());
-    TempOutput out;
-    EXPECT_EQ(
-        [&] {
-            try {
-                out.Create(dir / "file/x");
-            } catch (const Failure& e) {
-                return e.Number();
-            }
-            return 0;
-        }(),
-        76);
+    EXPECT_EQ(test::FailureNumber([&] { TempOutput{}.Create(dir / "file/x"); }), 76);
 }
 
 TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverOpened)
 {
     test::TempDir dir;
-    auto failureOf = [](auto&& f) {
-        try {
-            f();
-        } catch (const Failure& e) {
-            return e.Number();
-        }
-        return 0;
-    };
     // Another writer takes the name between the start and the end of a write.
     {
         TempOutput out;
@@ -126,12 +96,10 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
     ::mkdir((dir / "folder").c_str(), 0755);
     ::mkfifo((dir / "fifo").c_str(), 0644);
     ::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str());
-    for (const auto& row : std::vector<std::pair<std::string, int>>{
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{
              {dir / "folder", 75}, {dir / "fifo", 75}, {"/dev/null", 75}, {dir / "dangling", 53}}) {
-        const std::string& path = row.first;
-        const int number = row.second;
         TempOutput out;
-        EXPECT_EQ(failureOf([&] { out.Create(path); }), number) << path;
+        EXPECT_EQ(test::FailureNumber([&] { out.Create(path); }), number) << path;
         EXPECT_FALSE(out.IsOpen());
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "fifo", "folder", "new"}));
@@ -153,15 +121,11 @@ TEST(PieceWriter, RangesAndFillsLandInOrderAndAShrunkSourceOrATakenNameWritesNot
     EXPECT_TRUE(notes.empty());
     // The name is taken now: nothing changes.
     EXPECT_FALSE(WritePieces(dir / "out", {Piece::Fill('x', 1)}, Overwrite::Refuse));
-    for (const Piece& bad : {Piece::Range(src, 8, 3), Piece::Range(src, -1, 1)}) {
-        int number = 0;
-        try {
-            WritePieces(dir / "out", {Piece::Fill('x', 1), bad}, Overwrite::Replace);
-        } catch (const Failure& f) {
-            number = f.Number();
-        }
-        EXPECT_EQ(number, bad.offset < 0 ? err::BadRecordNumber : err::InputPastEnd);
-    }
+    for (const Piece& bad : {Piece::Range(src, 8, 3), Piece::Range(src, -1, 1)})
+        EXPECT_EQ(test::FailureNumber([&] {
+                      WritePieces(dir / "out", {Piece::Fill('x', 1), bad}, Overwrite::Replace);
+                  }),
+                  bad.offset < 0 ? err::BadRecordNumber : err::InputPastEnd);
     EXPECT_EQ(test::ReadFile(dir / "out"), "234\xFF\xFF"
                                            "9");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "src"}));
