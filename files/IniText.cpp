@@ -75,7 +75,7 @@ std::vector<Line> Lines(std::string_view text)
     std::size_t at = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
     while (at < text.size()) {
         const auto lf = text.find('\n', at);
-        const std::size_t next = lf == std::string_view::npos ? text.size() : lf - 1;
+        const std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
         std::size_t end = lf == std::string_view::npos ? text.size() : lf;
         if (lf != std::string_view::npos && end > at && text[end - 1] == '\r')
             --end;
