@@ -20,12 +20,12 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
     const std::string file = dir / "a.ini", longs = dir / "long.ini";
     // As written on Windows: other letter case, spaces around "=", quotes, a comment, duplicates,
     // a line without "=", Latin-1 bytes, a zero byte and no line break at the end.
-    test::WriteFile(file,
-                    "\xEF\xBB\xBF; Einstellungen\r\n\r\n[SETTINGS]\r\n;Top=1\r\nlastdir = C:\\D-Box 2\\\r\n"
-                    "WindowTop = 1500\r\nwindowtop=1\r\nQuoted = \"C:\\Pro \"\r\nOrt=M\xFC"
-                    "nchen\r\n"
-                    "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
-                    "[Last]\r\nEnd=e"s);
+    test::WriteFile(
+        file, "\xEF\xBB\xBF; Einstellungen\r\n\r\n[SETTINGS]\r\n;Top=1\r\nlastdir = C:\\D-Box 2\\\r\n"
+              "WindowTop = 1500\r\nwindowtop=1\r\nQuoted = \"C:\\Pro \"\r\nEmpty=\"\"\r\nOne=\"\r\nOrt=M\xFC"
+              "nchen\r\n"
+              "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
+              "[Last]\r\nEnd=e"s);
     test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') +
                                "\r\nU=" + umlauts + "\r\n");
     struct Case {
@@ -35,6 +35,8 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = file, .section = "Settings", .key = "LastDir", .want = "C:\\D-Box 2\\"},
              {.file = file, .section = "settings", .key = "WINDOWTOP", .want = "1500"},  // the first of two
              {.file = file, .section = "Settings", .key = "Quoted", .want = "C:\\Pro "},
+             {.file = file, .section = "Settings", .key = "Empty", .want = ""},
+             {.file = file, .section = "Settings", .key = "One", .want = "\""},  // no pair of quotes
              {.file = file, .section = "Settings", .key = "Ort", .want = "M\xFCnchen"},
              {.file = file, .section = "Settings", .key = "Zero", .want = "ab"},  // a text ends at its zero
              {.file = file, .section = "Settings", .key = "nur Text", .want = ""},
@@ -90,7 +92,7 @@ TEST(WriteIni, ChangesOnlyItsLineAndKeepsEveryOtherByte)
         {"no final line break, new section", "[S]\r\nA=1", "T", "B", "2", "[S]\r\nA=1\r\n\r\n[T]\r\nB=2\r\n"},
         {"no final line break, deleted", "[S]\r\nA=1\r\nB=2", "S", "b", "", "[S]\r\nA=1\r\n"},
         {"the first of duplicate keys", "[S]\r\nA=1\r\na = 2\r\n", "S", "A", "3", "[S]\r\nA=3\r\na = 2\r\n"},
-        {"the first of duplicate keys deleted", "[S]\r\nA=1\r\na = 2\r\n", "S", "a", "", "[S]\r\na = 2\r\n",
+        {"the first of duplicate keys deleted", "[S]\r\nZ=1\r\nz = 2\r\n", "S", "z", "", "[S]\r\nz = 2\r\n",
          "2"},
         {"the first of duplicate sections", "[S]\r\nA=1\r\n[T]\r\n[s]\r\nB=2\r\n", "S", "B", "3",
          "[S]\r\nA=1\r\nB=3\r\n[T]\r\n[s]\r\nB=2\r\n"},
