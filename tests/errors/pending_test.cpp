@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "errors/Pending.h"
+#include "errors/Proc.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestSupport.h"
 
@@ -76,4 +77,13 @@ TEST(Pending, SignalsRemoveTheFilesAndEndTheProcessAsTheySay)
         EXPECT_EQ(std::tie(r.exitCode, r.signal, r.out), std::tie(c.exitCode, c.signal, c.said));
         EXPECT_EQ(test::Exists(file), c.fileStays);
     }
+    // The failure dialog's "end the program" removes them too, and ends with 1.
+    test::WriteFile(file, "");
+    auto r = test::RunForked([&] {
+        pending::Add(file);
+        test::ScriptedPresenter chooser({kEnd});
+        Proc p("[m] Sub Fails()");
+        p.Run([&] { p.Step([] { throw Failure(err::Overflow); }); });
+    });
+    EXPECT_TRUE(r.exitCode == 1 && !test::Exists(file)) << r.exitCode;
 }

@@ -114,6 +114,8 @@ TEST(Handler, ModuleAndNameAreReadOffTheSignature)
         {"[wsFiles] Public Function FileExist(FileName As String) As Boolean", "wsFiles", "FileExist"},
         {"[modMain] Function ImageTest(strSource As String) As Long", "modMain", "ImageTest"},
         {"[frmPanne] Public Property Get Caption() As String", "frmPanne", "Caption"},
+        {"[m] Property Let Caption(v As String)", "m", "Caption"},
+        {"[m] Friend Property Set Item(o As Object)", "m", "Item"},
         {"[stellmark-cli] run", "stellmark-cli", "run"},
         {"no brackets", "", "no"},
     };
