@@ -121,7 +121,8 @@ TEST(OsVersion, TheSystemsNameIsReadFromItsFirst64KiBIntoAFieldOf128Bytes)
     for (const auto& [etc, field] : std::vector<std::pair<std::string, std::string>>{
              {"PRETTY_NAME=" + a126 + "\xC3\xA9" + "b", a126},  // no half "é"
              {"PRETTY_NAME=" + a126 + "c", a126 + "c"},
-             {"PRETTY_NAME=" + std::string(200, '\x80'), ""},  // no character ends anywhere
+             {"PRETTY_NAME=" + std::string(200, '\x80'), ""},            // no character ends anywhere
+             {"#" + std::string(4081, 'x') + "\nPRETTY_NAME=ab", "ab"},  // the last of 4097 bytes
              {"ID=x\n" + std::string(66000, '#') + "\nPRETTY_NAME=far\n", "usr"}}) {
         test::WriteFile(dir / "etc/os-release", etc);
         auto r = test::RunForked([&] {
