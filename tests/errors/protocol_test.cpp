@@ -95,10 +95,14 @@ TEST(LPSTRToVBString, TextUpToTheFirstNul)
 
 TEST(OsVersion, KernelReleaseAndPrettyName)
 {
-    int major = -1, minor = -1;
-    uint32_t patch = 99;
-    ParseKernelRelease("3.99999999999.7-amd64", major, minor, patch);  // too big a number: capped
-    EXPECT_EQ(std::tuple(major, minor, patch), std::tuple(3, INT_MAX, 7u));
+    // Too big a number is capped; a number counts only after a dot.
+    for (const auto& [release, parts] : std::vector<std::pair<std::string, std::tuple<int, int, uint32_t>>>{
+             {"3.99999999999.7-amd64", {3, INT_MAX, 7}}, {"6.1-2-amd64", {6, 1, 0}}}) {
+        int major = -1, minor = -1;
+        uint32_t patch = 99;
+        ParseKernelRelease(release, major, minor, patch);
+        EXPECT_EQ(std::tuple(major, minor, patch), parts) << release;
+    }
     // As the shell reads it: the last assignment counts; in double quotes a backslash escapes the
     // next character, in single quotes it is a letter; an unclosed quote ends with its line.
     for (const auto& [text, name] : std::vector<std::pair<std::string, std::string>>{

@@ -7,6 +7,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -103,6 +104,32 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
         EXPECT_FALSE(out.IsOpen());
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "fifo", "folder", "new"}));
+}
+
+TEST(TempOutput, AUserWhoMayNotKeepTheOwnerKeepsTheGroupHeBelongsToAndIsToldOnlyOfTheOwner)
+{
+    test::TempDir dir;
+    const std::string file = dir / "theirs";
+    test::WriteFile(file, "old");
+    // Set-id bits are never lent to another owner.
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777) | ::chown(file.c_str(), 65534, 65534) |
+                  ::chmod(file.c_str(), 06666),
+              0);
+    auto r = test::RunForked([&] {
+        const gid_t nogroup = 65534;  // among the groups of daemon (1) here
+        if (::setgroups(1, &nogroup) != 0 || ::setresgid(1, 1, 1) != 0 || ::setresuid(1, 1, 1) != 0)
+            ::_exit(2);
+        TempOutput out;
+        out.Create(file);
+        out.WriteAt(0, "new", 3);
+        if (out.Commit(Overwrite::Replace))
+            for (const std::string& note : out.Notes())
+                (void)!::write(1, (note + "\n").data(), note.size() + 1);
+    });
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(std::tuple(r.exitCode, r.out, st.st_uid, st.st_gid, st.st_mode & 07777),
+              std::tuple(0, "'" + file + "' gehörte nobody und gehört jetzt daemon.\n", 1u, 65534u, 0666u));
 }
 
 TEST(PieceWriter, RangesAndFillsLandInOrderAndAShrunkSourceOrATakenNameWritesNothing)
