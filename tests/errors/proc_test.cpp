@@ -105,6 +105,25 @@ TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn)
     });
     EXPECT_EQ(got, "partial");
     EXPECT_TRUE(after && !outer.AnySkipped());
+    // Leaving the outer one from inside an inner procedure leaves both.
+    after = false;
+    outer.Run([&] {
+        Proc inner("[m] Sub Inner()");
+        inner.Run([&] { outer.Step([] { throw Failure(err::Overflow); }); });
+        after = true;
+    });
+    EXPECT_FALSE(after);
+}
+
+TEST(Handler, AFailureOutsideAnyStepIsReportedToo)
+{
+    test::ResetPanne();
+    test::ScriptedPresenter chooser;
+    Proc p("[m] Sub S()");
+    p.Run([] { throw Failure(err::Overflow); });
+    p.Run([] { throw std::runtime_error("x"); });
+    ASSERT_EQ(chooser.calls.size(), 2u);
+    EXPECT_EQ(chooser.calls[0].number + "|" + chooser.calls[1].number, "6 (Überlauf)|51 (Interner Fehler)");
 }
 
 TEST(Handler, ModuleAndNameAreReadOffTheSignature)

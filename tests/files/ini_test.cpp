@@ -26,8 +26,8 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
               "nchen\r\n"
               "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
               "[Last]\r\nEnd=e"s);
-    test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') +
-                               "\r\nU=" + umlauts + "\r\n");
+    test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') + "\r\nU=" +
+                               umlauts + "\r\nF=" + std::string(253, 'f') + "\xF4\x8F\xBF\xBFg\r\n");
     struct Case {
         std::string file, section, key, want;
     };
@@ -53,6 +53,7 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = longs, .section = "S", .key = "A", .want = std::string(254, 'a')},
              {.file = longs, .section = "S", .key = "B", .want = std::string(254, 'b')},
              {.file = longs, .section = "S", .key = "U", .want = umlauts.substr(0, 2 * 254)},  // characters
+             {.file = longs, .section = "S", .key = "F", .want = std::string(253, 'f') + "\xF4\x8F\xBF\xBF"},
          })
         EXPECT_EQ(GetIni(c.section, c.key, c.file), c.want) << c.file << " " << c.section << "/" << c.key;
 }
