@@ -13,6 +13,12 @@ using namespace std::string_literals;
 
 TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254Characters)
 {
+    // 254 characters: one of each length of UTF-8 sequence at its bounds, then bytes that start
+    // none (each a character of its own), then 241 more.
+    const std::string mixed =
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xC1\x80\xF5\x80\x80\x80\xC2"
+        "A" +
+        std::string(241, 'm');
     std::string umlauts;  // 300 characters of two bytes each
     for (int i = 0; i < 300; ++i)
         umlauts += i % 2 ? "ü" : "°";
@@ -26,8 +32,9 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
               "nchen\r\n"
               "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
               "[Last]\r\nEnd=e"s);
-    test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') + "\r\nU=" +
-                               umlauts + "\r\nF=" + std::string(253, 'f') + "\xF4\x8F\xBF\xBFg\r\n");
+    test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') +
+                               "\r\nU=" + umlauts + "\r\nF=" + std::string(253, 'f') +
+                               "\xF4\x8F\xBF\xBF\r\nM=" + mixed + "n\r\n[]\r\nE=e\r\n");
     struct Case {
         std::string file, section, key, want;
     };
@@ -54,6 +61,8 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = longs, .section = "S", .key = "B", .want = std::string(254, 'b')},
              {.file = longs, .section = "S", .key = "U", .want = umlauts.substr(0, 2 * 254)},  // characters
              {.file = longs, .section = "S", .key = "F", .want = std::string(253, 'f') + "\xF4\x8F\xBF\xBF"},
+             {.file = longs, .section = "S", .key = "M", .want = mixed},
+             {.file = longs, .section = "", .key = "E", .want = ""},  // no section is named ""
          })
         EXPECT_EQ(GetIni(c.section, c.key, c.file), c.want) << c.file << " " << c.section << "/" << c.key;
 }
