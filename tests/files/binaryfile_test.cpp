@@ -88,10 +88,16 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
             temp = dropped.TempPath();
             dropped.Discard();
         }
-        const std::string said = temp.substr(0, temp.size() - 6) + "|" + dropped.TempPath();
+        TempOutput kept;  // and a free name taken in one step
+        kept.Create(dir / "kept");
+        kept.WriteAt(0, "k", 1);
+        const bool taken = kept.Commit(Overwrite::Refuse);
+        const std::string said = temp.substr(0, temp.size() - 6) + "|" + dropped.TempPath() + "|" +
+                                 (taken ? test::ReadFile(dir / "kept") : "");
+        ::unlink((dir / "kept").c_str());
         (void)!::write(1, said.data(), said.size());
     });
-    EXPECT_TRUE(named.exitCode == 2 || named.out == dir / ".stellmark-|") << named.out;
+    EXPECT_TRUE(named.exitCode == 2 || named.out == dir / ".stellmark-||k") << named.out;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"new"});
     // Kinds that are never replaced, whatever a caller checked before.
     ::mkdir((dir / "folder").c_str(), 0755);
