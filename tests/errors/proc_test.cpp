@@ -33,77 +33,23 @@ Outcome RunThreeSteps(int failures, Handler handler = Handler::Standard)
 
 TEST(Handler, ActsOnTheChoiceOfTheUserOrSilently)
 {
+    // the user's answers; failures of the middle step; what the procedure returns, how often the
+    // step ran, dialogs shown, whether the last step ran and the program was ended
     struct Case {
         const char* what;
         std::deque<int16_t> script;
         int failures, result, attempts, dialogs;
         bool lastStepRan, exited;
-        Handler handler;
+        Handler handler = Handler::Standard;
     };
-    std::vector<Case> cases = {
-        {.what = "again until it works",
-         .script = {kRetry, kRetry},
-         .failures = 2,
-         .result = 12,
-         .attempts = 3,
-         .dialogs = 2,
-         .lastStepRan = true,
-         .exited = false,
-         .handler = Handler::Standard},
-        {.what = "next statement",
-         .script = {kNext},
-         .failures = 5,
-         .result = 11,
-         .attempts = 1,
-         .dialogs = 1,
-         .lastStepRan = true,
-         .exited = false,
-         .handler = Handler::Standard},
-        {.what = "leave returns what it holds",
-         .script = {kLeave},
-         .failures = 5,
-         .result = 1,
-         .attempts = 1,
-         .dialogs = 1,
-         .lastStepRan = false,
-         .exited = false,
-         .handler = Handler::Standard},
-        {.what = "a value outside 0..3 leaves",
-         .script = {7},
-         .failures = 5,
-         .result = 1,
-         .attempts = 1,
-         .dialogs = 1,
-         .lastStepRan = false,
-         .exited = false,
-         .handler = Handler::Standard},
-        {.what = "end the program",
-         .script = {kEnd},
-         .failures = 5,
-         .result = 1,
-         .attempts = 1,
-         .dialogs = 1,
-         .lastStepRan = false,
-         .exited = true,
-         .handler = Handler::Standard},
-        {.what = "no failure, no dialog",
-         .script = {},
-         .failures = 0,
-         .result = 12,
-         .attempts = 1,
-         .dialogs = 0,
-         .lastStepRan = true,
-         .exited = false,
-         .handler = Handler::Standard},
-        {.what = "silent handler leaves without asking",
-         .script = {kRetry},
-         .failures = 1,
-         .result = 1,
-         .attempts = 1,
-         .dialogs = 0,
-         .lastStepRan = false,
-         .exited = false,
-         .handler = Handler::Silent},
+    const std::vector<Case> cases = {
+        {"again until it works", {kRetry, kRetry}, 2, 12, 3, 2, true, false},
+        {"next statement", {kNext}, 5, 11, 1, 1, true, false},
+        {"leave returns what it holds", {kLeave}, 5, 1, 1, 1, false, false},
+        {"a value outside 0..3 leaves", {7}, 5, 1, 1, 1, false, false},
+        {"end the program", {kEnd}, 5, 1, 1, 1, false, true},
+        {"no failure, no dialog", {}, 0, 12, 1, 0, true, false},
+        {"silent handler leaves without asking", {kRetry}, 1, 1, 1, 0, false, false, Handler::Silent},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -159,6 +105,25 @@ TEST(Handler, LeavingAnInnerProcedureLetsTheCallerGoOn)
     });
     EXPECT_EQ(got, "partial");
     EXPECT_TRUE(after && !outer.AnySkipped());
+    // Leaving the outer one from inside an inner procedure leaves both.
+    after = false;
+    outer.Run([&] {
+        Proc inner("[m] Sub Inner()");
+        inner.Run([&] { outer.Step([] { throw Failure(err::Overflow); }); });
+        after = true;
+    });
+    EXPECT_FALSE(after);
+}
+
+TEST(Handler, AFailureOutsideAnyStepIsReportedToo)
+{
+    test::ResetPanne();
+    test::ScriptedPresenter chooser;
+    Proc p("[m] Sub S()");
+    p.Run([] { throw Failure(err::Overflow); });
+    p.Run([] { throw std::runtime_error("x"); });
+    ASSERT_EQ(chooser.calls.size(), 2u);
+    EXPECT_EQ(chooser.calls[0].number + "|" + chooser.calls[1].number, "6 (Überlauf)|51 (Interner Fehler)");
 }
 
 TEST(Handler, ModuleAndNameAreReadOffTheSignature)
@@ -168,6 +133,8 @@ TEST(Handler, ModuleAndNameAreReadOffTheSignature)
         {"[wsFiles] Public Function FileExist(FileName As String) As Boolean", "wsFiles", "FileExist"},
         {"[modMain] Function ImageTest(strSource As String) As Long", "modMain", "ImageTest"},
         {"[frmPanne] Public Property Get Caption() As String", "frmPanne", "Caption"},
+        {"[m] Property Let Caption(v As String)", "m", "Caption"},
+        {"[m] Friend Property Set Item(o As Object)", "m", "Item"},
         {"[stellmark-cli] run", "stellmark-cli", "run"},
         {"no brackets", "", "no"},
     };

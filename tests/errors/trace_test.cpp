@@ -82,6 +82,7 @@ TEST(ValueText, NumbersInShortestFormAndObjectsByTheirTypeName)
     const Widget* none = nullptr;
     EXPECT_EQ(
         (std::vector<std::string>{ValueText(int32_t{-2147483647 - 1}), ValueText(1234.0f), ValueText(0.1f),
-                                  ValueText(0.3f), ValueText(&w), ValueText(none)}),
-        (std::vector<std::string>{"-2147483648", "1234", "0.1", "0.3", "[OBJECT:Widget]", "[NOTHING]"}));
+                                  ValueText(0.3f), ValueText(1.0 / 3), ValueText(&w), ValueText(none)}),
+        (std::vector<std::string>{"-2147483648", "1234", "0.1", "0.3", "0.333333333333333", "[OBJECT:Widget]",
+                                  "[NOTHING]"}));
 }

@@ -3,9 +3,15 @@
 #include "files/BinaryFile.h"
 #include "files/PieceWriter.h"
 #include "errors/Failure.h"
+#include "tests/support/Process.h"
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace stellmark;
@@ -14,25 +20,13 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
 {
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
-    for (const auto& row : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
-                                                                    {dir / "no/folder/x", 76},
-                                                                    {dir.Path(), 75},
-                                                                    {"", 52},
-                                                                    {dir / "file/x", 76}}) {
-        const std::string& path = row.first;
-        const int number = row.second;
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{{dir / "missing", 53},
+                                                                               {dir / "no/folder/x", 76},
+                                                                               {dir.Path(), 75},
+                                                                               {"", 52},
+                                                                               {dir / "file/x", 76}}) {
         BinaryFile f;
-        EXPECT_EQ(
-            [&] {
-                try {
-                    f.OpenRead(path);
-                } catch (const Failure& e) {
-                    return e.Number();
-                }
-                return 0;
-            }(),
-            number)
-            << path;
+        EXPECT_EQ(test::FailureNumber([&] { f.OpenRead(path); }), number) << path;
         EXPECT_FALSE(f.IsOpen());
     }
     // Moved into another: the open file goes along.
@@ -40,30 +34,12 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
     a.OpenRead(dir / "file"), b.OpenRead(dir / "file");
     b = std::move(a);
     EXPECT_TRUE(b.IsOpen() && !a.IsOpen());
-    TempOutput out;
-    EXPECT_EQ(
-        [&] {
-            try {
-                out.Create(dir / "file/x");
-            } catch (const Failure& e) {
-                return e.Number();
-            }
-            return 0;
-        }(),
-        76);
+    EXPECT_EQ(test::FailureNumber([&] { TempOutput{}.Create(dir / "file/x"); }), 76);
 }
 
 TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverOpened)
 {
     test::TempDir dir;
-    auto failureOf = [](auto&& f) {
-        try {
-            f();
-        } catch (const Failure& e) {
-            return e.Number();
-        }
-        return 0;
-    };
     // Another writer takes the name between the start and the end of a write.
     {
         TempOutput out;
@@ -74,30 +50,92 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
         EXPECT_EQ(test::ReadFile(dir / "new"), "theirs");
         EXPECT_TRUE(out.Commit(Overwrite::Replace));  // asked again, the user may replace it
         EXPECT_EQ(test::ReadFile(dir / "new"), "mine");
+        EXPECT_EQ(out.TempPath(), "");  // no name is left to remove again at the end
     }
     {
-        TempOutput dropped;
-        dropped.Create(dir / "new");
-        // Unnamed where the file system offers it, else .stellmark-XXXXXX beside the output.
-        if (dropped.Unnamed())
-            EXPECT_EQ(dir.Entries().size(), 1u);
-        else
-            EXPECT_EQ(dropped.TempPath().substr(dir.Path().size() + 1).size(), 17u);
+        // Started without standard input, the output may get descriptor 0: closed all the same.
+        // An attribute without a value is kept like any other.
+        ASSERT_EQ(::setxattr((dir / "new").c_str(), "user.empty", "", 0, 0), 0);
+        const int in = ::dup(0);
+        ::close(0);
+        {
+            TempOutput again;
+            again.Create(dir / "new");
+            EXPECT_TRUE(again.Commit(Overwrite::Replace) && again.Notes().empty());
+        }
+        BinaryFile{}.OpenRead(dir / "new");
+        BinaryFile read;
+        read.OpenRead(dir / "new");
+        read.Close();
+        const bool leftOpen = ::fcntl(0, F_GETFD) != -1;
+        if (in >= 0)
+            ::dup2(in, 0), ::close(in);
+        EXPECT_FALSE(leftOpen);
+        EXPECT_EQ(::getxattr((dir / "new").c_str(), "user.empty", nullptr, 0), 0);
     }
+    // Unnamed where the file system and /proc offer it, else .stellmark-XXXXXX beside the output;
+    // dropped, either is gone and forgotten, as often as the program may drop one.
+    TempOutput{}.Create(dir / "new");
+    auto named = test::RunForked([&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+            ::mount("none", "/proc", "tmpfs", 0, nullptr))
+            ::_exit(2);
+        ::close(0);  // descriptor 0 may be the temporary file's here too
+        TempOutput dropped;
+        std::string temp;
+        for (int i = 0; i < 9; ++i) {
+            dropped.Create(dir / "new");
+            temp = dropped.TempPath();
+            dropped.Discard();
+        }
+        TempOutput kept;  // and a free name taken in one step
+        kept.Create(dir / "kept");
+        kept.WriteAt(0, "k", 1);
+        const bool taken = kept.Commit(Overwrite::Refuse);
+        const std::string said = temp.substr(0, temp.size() - 6) + "|" + dropped.TempPath() + "|" +
+                                 (taken ? test::ReadFile(dir / "kept") : "");
+        ::unlink((dir / "kept").c_str());
+        (void)!::write(1, said.data(), said.size());
+    });
+    EXPECT_TRUE(named.exitCode == 2 || named.out == dir / ".stellmark-||k") << named.out;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"new"});
     // Kinds that are never replaced, whatever a caller checked before.
     ::mkdir((dir / "folder").c_str(), 0755);
     ::mkfifo((dir / "fifo").c_str(), 0644);
     ::symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str());
-    for (const auto& row : std::vector<std::pair<std::string, int>>{
+    for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{
              {dir / "folder", 75}, {dir / "fifo", 75}, {"/dev/null", 75}, {dir / "dangling", 53}}) {
-        const std::string& path = row.first;
-        const int number = row.second;
         TempOutput out;
-        EXPECT_EQ(failureOf([&] { out.Create(path); }), number) << path;
+        EXPECT_EQ(test::FailureNumber([&] { out.Create(path); }), number) << path;
         EXPECT_FALSE(out.IsOpen());
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "fifo", "folder", "new"}));
+}
+
+TEST(TempOutput, AUserWhoMayNotKeepTheOwnerKeepsTheGroupHeBelongsToAndIsToldOnlyOfTheOwner)
+{
+    test::TempDir dir;
+    const std::string file = dir / "theirs";
+    test::WriteFile(file, "old");
+    // Set-id bits are never lent to another owner.
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777) | ::chown(file.c_str(), 65534, 65534) |
+                  ::chmod(file.c_str(), 06666),
+              0);
+    auto r = test::RunForked([&] {
+        const gid_t nogroup = 65534;  // among the groups of daemon (1) here
+        if (::setgroups(1, &nogroup) != 0 || ::setresgid(1, 1, 1) != 0 || ::setresuid(1, 1, 1) != 0)
+            ::_exit(2);
+        TempOutput out;
+        out.Create(file);
+        out.WriteAt(0, "new", 3);
+        if (out.Commit(Overwrite::Replace))
+            for (const std::string& note : out.Notes())
+                (void)!::write(1, (note + "\n").data(), note.size() + 1);
+    });
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(std::tuple(r.exitCode, r.out, st.st_uid, st.st_gid, st.st_mode & 07777),
+              std::tuple(0, "'" + file + "' gehörte nobody und gehört jetzt daemon.\n", 1u, 65534u, 0666u));
 }
 
 TEST(PieceWriter, RangesAndFillsLandInOrderAndAShrunkSourceOrATakenNameWritesNothing)
@@ -116,15 +154,11 @@ TEST(PieceWriter, RangesAndFillsLandInOrderAndAShrunkSourceOrATakenNameWritesNot
     EXPECT_TRUE(notes.empty());
     // The name is taken now: nothing changes.
     EXPECT_FALSE(WritePieces(dir / "out", {Piece::Fill('x', 1)}, Overwrite::Refuse));
-    for (const Piece& bad : {Piece::Range(src, 8, 3), Piece::Range(src, -1, 1)}) {
-        int number = 0;
-        try {
-            WritePieces(dir / "out", {Piece::Fill('x', 1), bad}, Overwrite::Replace);
-        } catch (const Failure& f) {
-            number = f.Number();
-        }
-        EXPECT_EQ(number, bad.offset < 0 ? err::BadRecordNumber : err::InputPastEnd);
-    }
+    for (const Piece& bad : {Piece::Range(src, 8, 3), Piece::Range(src, -1, 1)})
+        EXPECT_EQ(test::FailureNumber([&] {
+                      WritePieces(dir / "out", {Piece::Fill('x', 1), bad}, Overwrite::Replace);
+                  }),
+                  bad.offset < 0 ? err::BadRecordNumber : err::InputPastEnd);
     EXPECT_EQ(test::ReadFile(dir / "out"), "234\xFF\xFF"
                                            "9");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "src"}));

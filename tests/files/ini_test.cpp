@@ -13,6 +13,12 @@ using namespace std::string_literals;
 
 TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254Characters)
 {
+    // 254 characters: one of each length of UTF-8 sequence at its bounds, then bytes that start
+    // none (each a character of its own), then 241 more.
+    const std::string mixed =
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xC1\x80\xF5\x80\x80\x80\xC2"
+        "A" +
+        std::string(241, 'm');
     std::string umlauts;  // 300 characters of two bytes each
     for (int i = 0; i < 300; ++i)
         umlauts += i % 2 ? "ü" : "°";
@@ -20,14 +26,15 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
     const std::string file = dir / "a.ini", longs = dir / "long.ini";
     // As written on Windows: other letter case, spaces around "=", quotes, a comment, duplicates,
     // a line without "=", Latin-1 bytes, a zero byte and no line break at the end.
-    test::WriteFile(file,
-                    "\xEF\xBB\xBF; Einstellungen\r\n\r\n[SETTINGS]\r\n;Top=1\r\nlastdir = C:\\D-Box 2\\\r\n"
-                    "WindowTop = 1500\r\nwindowtop=1\r\nQuoted = \"C:\\Pro \"\r\nOrt=M\xFC"
-                    "nchen\r\n"
-                    "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
-                    "[Last]\r\nEnd=e"s);
+    test::WriteFile(
+        file, "\xEF\xBB\xBF; Einstellungen\r\n\r\n[SETTINGS]\r\n;Top=1\r\nlastdir = C:\\D-Box 2\\\r\n"
+              "WindowTop = 1500\r\nwindowtop=1\r\nQuoted = \"C:\\Pro \"\r\nEmpty=\"\"\r\nOne=\"\r\nOrt=M\xFC"
+              "nchen\r\n"
+              "nur Text\r\nZero=ab\0cd\r\n\r\n[ Other ]\r\nKey=x\r\n[settings]\r\nSecond=2\r\n"
+              "[Last]\r\nEnd=e"s);
     test::WriteFile(longs, "[S]\r\nA=" + std::string(255, 'a') + "\r\nB=" + std::string(254, 'b') +
-                               "\r\nU=" + umlauts + "\r\n");
+                               "\r\nU=" + umlauts + "\r\nF=" + std::string(253, 'f') +
+                               "\xF4\x8F\xBF\xBF\r\nM=" + mixed + "n\r\n[]\r\nE=e\r\n");
     struct Case {
         std::string file, section, key, want;
     };
@@ -35,6 +42,8 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = file, .section = "Settings", .key = "LastDir", .want = "C:\\D-Box 2\\"},
              {.file = file, .section = "settings", .key = "WINDOWTOP", .want = "1500"},  // the first of two
              {.file = file, .section = "Settings", .key = "Quoted", .want = "C:\\Pro "},
+             {.file = file, .section = "Settings", .key = "Empty", .want = ""},
+             {.file = file, .section = "Settings", .key = "One", .want = "\""},  // no pair of quotes
              {.file = file, .section = "Settings", .key = "Ort", .want = "M\xFCnchen"},
              {.file = file, .section = "Settings", .key = "Zero", .want = "ab"},  // a text ends at its zero
              {.file = file, .section = "Settings", .key = "nur Text", .want = ""},
@@ -51,6 +60,9 @@ TEST(GetIni, TakesTheFirstOfDuplicatesAndGivesEmptyForWhatIsMissingAndAtMost254C
              {.file = longs, .section = "S", .key = "A", .want = std::string(254, 'a')},
              {.file = longs, .section = "S", .key = "B", .want = std::string(254, 'b')},
              {.file = longs, .section = "S", .key = "U", .want = umlauts.substr(0, 2 * 254)},  // characters
+             {.file = longs, .section = "S", .key = "F", .want = std::string(253, 'f') + "\xF4\x8F\xBF\xBF"},
+             {.file = longs, .section = "S", .key = "M", .want = mixed},
+             {.file = longs, .section = "", .key = "E", .want = ""},  // no section is named ""
          })
         EXPECT_EQ(GetIni(c.section, c.key, c.file), c.want) << c.file << " " << c.section << "/" << c.key;
 }
@@ -65,168 +77,57 @@ TEST(WriteIni, ChangesOnlyItsLineAndKeepsEveryOtherByte)
     struct Case {
         const char* what;
         std::optional<std::string> before;
-        std::string section = {}, key = {}, value = {};
-        std::optional<std::string> after = {}, reads = {};
+        std::string section, key, value;  // no value: the key goes; no key: the section
+        std::optional<std::string> after, reads = {};
     };
     const std::vector<Case> cases = {
-        {.what = "a first write makes the file",
-         .before = {},
-         .section = "Settings",
-         .key = "Top",
-         .value = "1500",
-         .after = "[Settings]\r\nTop=1500\r\n"},
-        {.what = "deleting from no file makes none",
-         .before = {},
-         .section = "Settings",
-         .key = "Top",
-         .after = {}},
-        {.what = "the value only, spacing and comments kept",
-         .before = windows,
-         .section = "settings",
-         .key = "WINDOWTOP",
-         .value = "30",
-         .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = "
-                  "30\r\n\r\n[Other]\r\nKey=x\r\n"},
-        {.what = "a new key after the last line of its section",
-         .before = windows,
-         .section = "Settings",
-         .key = "Neu",
-         .value = "1",
-         .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  "
-                  "\r\nNeu=1\r\n\r\n[Other]\r\nKey=x\r\n"},
-        {.what = "a new section at the end",
-         .before = windows,
-         .section = "Neu",
-         .key = "K",
-         .value = "v",
-         .after = windows + "\r\n[Neu]\r\nK=v\r\n"},
-        {.what = "a key's line only",
-         .before = windows,
-         .section = "settings",
-         .key = "LastDir",
-         .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nWindowTop = 1500  \r\n\r\n[Other]\r\nKey=x\r\n"},
-        {.what = "a section up to the next",
-         .before = windows,
-         .section = "SETTINGS",
-         .key = "",
-         .after = "; Einstellungen\r\n\r\n[Other]\r\nKey=x\r\n"},
-        {.what = "the last section",
-         .before = windows,
-         .section = "other",
-         .key = "",
-         .after = "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  \r\n\r\n"},
-        {.what = "nothing to delete",
-         .before = windows,
-         .section = "Settings",
-         .key = "Fehlt",
-         .after = windows},
-        {.what = "no final line break, added",
-         .before = "[S]\r\nA=1",
-         .section = "S",
-         .key = "B",
-         .value = "2",
-         .after = "[S]\r\nA=1\r\nB=2\r\n"},
-        {.what = "no final line break, new section",
-         .before = "[S]\r\nA=1",
-         .section = "T",
-         .key = "B",
-         .value = "2",
-         .after = "[S]\r\nA=1\r\n\r\n[T]\r\nB=2\r\n"},
-        {.what = "no final line break, deleted",
-         .before = "[S]\r\nA=1\r\nB=2",
-         .section = "S",
-         .key = "b",
-         .after = "[S]\r\nA=1\r\n"},
-        {.what = "the first of duplicate keys",
-         .before = "[S]\r\nA=1\r\na = 2\r\n",
-         .section = "S",
-         .key = "A",
-         .value = "3",
-         .after = "[S]\r\nA=3\r\na = 2\r\n"},
-        {.what = "the first of duplicate keys deleted",
-         .before = "[S]\r\nA=1\r\na = 2\r\n",
-         .section = "S",
-         .key = "a",
-         .after = "[S]\r\na = 2\r\n",
-         .reads = "2"},
-        {.what = "the first of duplicate sections",
-         .before = "[S]\r\nA=1\r\n[T]\r\n[s]\r\nB=2\r\n",
-         .section = "S",
-         .key = "B",
-         .value = "3",
-         .after = "[S]\r\nA=1\r\nB=3\r\n[T]\r\n[s]\r\nB=2\r\n"},
-        {.what = "the first of duplicate sections deleted",
-         .before = "[S]\r\nA=1\r\n[T]\r\n[s]\r\nB=2\r\n",
-         .section = "s",
-         .key = "",
-         .after = "[T]\r\n[s]\r\nB=2\r\n"},
-        {.what = "a comment and a line without \"=\" are no keys",
-         .before = "[S]\r\n;A=1\r\nA\r\n",
-         .section = "S",
-         .key = "A",
-         .value = "2",
-         .after = "[S]\r\n;A=1\r\nA\r\nA=2\r\n"},
-        {.what = "keys before the first section belong to none",
-         .before = "A=1\r\n[S]\r\n",
-         .section = "S",
-         .key = "A",
-         .value = "2",
-         .after = "A=1\r\n[S]\r\nA=2\r\n"},
-        {.what = "an empty value",
-         .before = "[S]\r\nA=\r\nB =  \r\n",
-         .section = "S",
-         .key = "B",
-         .value = "5",
-         .after = "[S]\r\nA=\r\nB =  5\r\n"},
-        {.what = "line feeds kept, new lines in CR LF",
-         .before = "[S]\nA=1\nB=2\n",
-         .section = "S",
-         .key = "C",
-         .value = "3",
-         .after = "[S]\nA=1\nB=2\nC=3\r\n"},
-        {.what = "a byte order mark",
-         .before = "\xEF\xBB\xBF[S]\r\nA=1\r\n",
-         .section = "S",
-         .key = "A",
-         .value = "2",
-         .after = "\xEF\xBB\xBF[S]\r\nA=2\r\n"},
-        {.what = "a byte order mark before a deleted section",
-         .before = "\xEF\xBB\xBF[S]\r\nA=1\r\n",
-         .section = "S",
-         .key = "",
-         .after = "\xEF\xBB\xBF"},
-        {.what = "a zero byte",
-         .before = "[S]\r\nA=1\0[X]\r\n[T]\r\nB=2\r\n"s,
-         .section = "T",
-         .key = "B",
-         .value = "3",
-         .after = "[S]\r\nA=1\0[X]\r\n[T]\r\nB=3\r\n"s},
-        {.what = "Latin-1 bytes",
-         .before = "[S]\r\n; Gr\xFC\xDF"
-                   "e\r\nOrt=K\xF6ln\r\n",
-         .section = "S",
-         .key = "Dir",
-         .value = "/x",
-         .after = "[S]\r\n; Gr\xFC\xDF"
-                  "e\r\nOrt=K\xF6ln\r\nDir=/x\r\n"},
-        {.what = "blanks at the ends quoted",
-         .before = "[S]\r\n",
-         .section = "S",
-         .key = "Dir",
-         .value = "/a b ",
-         .after = "[S]\r\nDir=\"/a b \"\r\n"},
-        {.what = "names match without blanks at their ends",
-         .before = "[S]\r\nA=1\r\n",
-         .section = " s ",
-         .key = " a ",
-         .value = "2",
-         .after = "[S]\r\nA=2\r\n"},
-        {.what = "quotes quoted",
-         .before = "[S]\r\n",
-         .section = "S",
-         .key = "Dir",
-         .value = "'x'",
-         .after = "[S]\r\nDir=\"'x'\"\r\n"},
+        {"a first write makes the file", std::nullopt, "Settings", "Top", "1500",
+         "[Settings]\r\nTop=1500\r\n"},
+        {"deleting from no file makes none", std::nullopt, "Settings", "Top", "", std::nullopt},
+        {"the value only, spacing and comments kept", windows, "settings", "WINDOWTOP", "30",
+         "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = "
+         "30\r\n\r\n[Other]\r\nKey=x\r\n"},
+        {"a new key after the last line of its section", windows, "Settings", "Neu", "1",
+         "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  "
+         "\r\nNeu=1\r\n\r\n[Other]\r\nKey=x\r\n"},
+        {"a new section at the end", windows, "Neu", "K", "v", windows + "\r\n[Neu]\r\nK=v\r\n"},
+        {"a key's line only", windows, "settings", "LastDir", "",
+         "; Einstellungen\r\n\r\n[SETTINGS]\r\nWindowTop = 1500  \r\n\r\n[Other]\r\nKey=x\r\n"},
+        {"a section up to the next", windows, "SETTINGS", "", "",
+         "; Einstellungen\r\n\r\n[Other]\r\nKey=x\r\n"},
+        {"the last section", windows, "other", "", "",
+         "; Einstellungen\r\n\r\n[SETTINGS]\r\nlastdir = C:\\x\r\nWindowTop = 1500  \r\n\r\n"},
+        {"nothing to delete", windows, "Settings", "Fehlt", "", windows},
+        {"no final line break, added", "[S]\r\nA=1", "S", "B", "2", "[S]\r\nA=1\r\nB=2\r\n"},
+        {"no final line break, new section", "[S]\r\nA=1", "T", "B", "2", "[S]\r\nA=1\r\n\r\n[T]\r\nB=2\r\n"},
+        {"no final line break, deleted", "[S]\r\nA=1\r\nB=2", "S", "b", "", "[S]\r\nA=1\r\n"},
+        {"the first of duplicate keys", "[S]\r\nA=1\r\na = 2\r\n", "S", "A", "3", "[S]\r\nA=3\r\na = 2\r\n"},
+        {"the first of duplicate keys deleted", "[S]\r\nZ=1\r\nz = 2\r\n", "S", "z", "", "[S]\r\nz = 2\r\n",
+         "2"},
+        {"the first of duplicate sections", "[S]\r\nA=1\r\n[T]\r\n[s]\r\nB=2\r\n", "S", "B", "3",
+         "[S]\r\nA=1\r\nB=3\r\n[T]\r\n[s]\r\nB=2\r\n"},
+        {"the first of duplicate sections deleted", "[S]\r\nA=1\r\n[T]\r\n[s]\r\nB=2\r\n", "s", "", "",
+         "[T]\r\n[s]\r\nB=2\r\n"},
+        {"a comment and a line without \"=\" are no keys", "[S]\r\n;A=1\r\nA\r\n", "S", "A", "2",
+         "[S]\r\n;A=1\r\nA\r\nA=2\r\n"},
+        {"keys before the first section belong to none", "A=1\r\n[S]\r\n", "S", "A", "2",
+         "A=1\r\n[S]\r\nA=2\r\n"},
+        {"an empty value", "[S]\r\nA=\r\nB =  \r\n", "S", "B", "5", "[S]\r\nA=\r\nB =  5\r\n"},
+        {"line feeds kept, new lines in CR LF", "[S]\nA=1\nB=2\n", "S", "C", "3", "[S]\nA=1\nB=2\nC=3\r\n"},
+        {"a byte order mark", "\xEF\xBB\xBF[S]\r\nA=1\r\n", "S", "A", "2", "\xEF\xBB\xBF[S]\r\nA=2\r\n"},
+        {"a byte order mark before a deleted section", "\xEF\xBB\xBF[S]\r\nA=1\r\n", "S", "", "",
+         "\xEF\xBB\xBF"},
+        {"a zero byte", "[S]\r\nA=1\0[X]\r\n[T]\r\nB=2\r\n"s, "T", "B", "3",
+         "[S]\r\nA=1\0[X]\r\n[T]\r\nB=3\r\n"s},
+        {"Latin-1 bytes",
+         "[S]\r\n; Gr\xFC\xDF"
+         "e\r\nOrt=K\xF6ln\r\n",
+         "S", "Dir", "/x",
+         "[S]\r\n; Gr\xFC\xDF"
+         "e\r\nOrt=K\xF6ln\r\nDir=/x\r\n"},
+        {"blanks at the ends quoted", "[S]\r\n", "S", "Dir", "/a b ", "[S]\r\nDir=\"/a b \"\r\n"},
+        {"names match without blanks at their ends", "[S]\r\nA=1\r\n", " s ", " a ", "2", "[S]\r\nA=2\r\n"},
+        {"quotes quoted", "[S]\r\n", "S", "Dir", "'x'", "[S]\r\nDir=\"'x'\"\r\n"},
     };
     test::TempDir dir;
     const std::string file = dir / "a.ini";

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 
@@ -31,7 +33,7 @@ TEST(Places, FormFollowsTheLayoutAndXdgFolders)
         std::string settings, protocol;
         std::vector<std::string> data;
     };
-    const std::string h = "/home/u";
+    const std::string h = "/home/u", own = ::getpwuid(::getuid())->pw_dir;
     const std::vector<Case> cases = {
         {"build folder",
          t / "build/bin",
@@ -75,6 +77,14 @@ TEST(Places, FormFollowsTheLayoutAndXdgFolders)
          h + "/.config/stellmark",
          h + "/.local/state/stellmark",
          {usr, h + "/.local/share/stellmark"}},
+        {"the root folder", "/", {{"HOME", h}}, Form::Portable, "/", "/", {"/"}},
+        {"installed, a relative home is the user's own",
+         usr,
+         {{"HOME", "u"}},
+         Form::Installed,
+         own + "/.config/stellmark",
+         own + "/.local/state/stellmark",
+         {usr, own + "/.local/share/stellmark"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -101,6 +111,7 @@ TEST(Places, InstalledSettingsAndDataGoToTheUsersFolders)
     EXPECT_EQ(places::DataHome(), t / "home/data/stellmark");
     EXPECT_EQ(places::DataCandidates("/x/"), std::vector<std::string>{"/x"});
     EXPECT_EQ(places::DataHome("/x"), "/x");
+    EXPECT_EQ(places::Current().shared, t / "usr/share/stellmark");
 
     wsFiles::ResetIniFileForTests();
     EXPECT_EQ(wsFiles::GI("Settings", "Dir"), "");

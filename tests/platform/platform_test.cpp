@@ -41,10 +41,7 @@ TEST(QtServices, FileDialogsAreQtsOwnInGermanWithGermanSizesAndDatesAndAddNoExte
         qint64 size;
         const char* sizeShown;  // as a German reads it, whatever the desktop's locale
     };
-    const File files[] = {
-        {.name = "klein.img", .size = 500, .sizeShown = "500 Bytes"},
-        {.name = "gross.img", .size = 1234567, .sizeShown = "1,18 MiB"},
-    };
+    const File files[] = {{"klein.img", 500, "500 Bytes"}, {"gross.img", 1234567, "1,18 MiB"}};
     const QDateTime modified(QDate(2024, 11, 30), QTime(23, 59));
     for (const File& f : files) {
         test::WriteFile(dir / f.name, std::string(static_cast<std::size_t>(f.size), 'x'));
@@ -112,14 +109,8 @@ TEST(QtServices, ShellOpenStartsTheDesktopsOpenerInTheFolderAsked)
         std::string ranIn, opened;  // what the opener saw
     };
     const std::vector<Case> cases = {
-        {.target = help / "liesmich.txt",
-         .folder = help.Path(),
-         .ranIn = help.Path(),
-         .opened = help / "liesmich.txt"},
-        {.target = program::kHomePage,
-         .folder = web.Path(),
-         .ranIn = web.Path(),
-         .opened = program::kHomePage},
+        {help / "liesmich.txt", help.Path(), help.Path(), help / "liesmich.txt"},
+        {program::kHomePage, web.Path(), web.Path(), program::kHomePage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -174,30 +165,18 @@ TEST(FileInstanceLock, LivesOnlyInAFolderNoOtherUserCanWriteTo)
         std::string want;
     };
     const std::vector<Case> cases = {
-        {.what = "the session's runtime folder",
-         .runtime = runtime.c_str(),
-         .prepare = [] {},
-         .want = runtime + name},
-        {.what = "no runtime folder: the home's cache",
-         .runtime = nullptr,
-         .prepare = [] {},
-         .want = cache + name},
-        {.what = "a runtime folder of another user",
-         .runtime = runtime.c_str(),
-         .prepare = [&] { EXPECT_EQ(::chown(runtime.c_str(), 65534, 65534), 0); },
-         .want = cache + name},
-        {.what = "a runtime folder all may write to",
-         .runtime = runtime.c_str(),
-         .prepare = [&] { EXPECT_EQ(::chmod(runtime.c_str(), 01777), 0); },
-         .want = cache + name},
-        {.what = "the cache folder taken by another user",
-         .runtime = nullptr,
-         .prepare =
-             [&] {
-                 ::mkdir(cache.c_str(), 0777);
-                 EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0);
-             },
-         .want = ""},
+        {"the session's runtime folder", runtime.c_str(), [] {}, runtime + name},
+        {"no runtime folder: the home's cache", nullptr, [] {}, cache + name},
+        {"a runtime folder of another user", runtime.c_str(),
+         [&] { EXPECT_EQ(::chown(runtime.c_str(), 65534, 65534), 0); }, cache + name},
+        {"a runtime folder all may write to", runtime.c_str(),
+         [&] { EXPECT_EQ(::chmod(runtime.c_str(), 01777), 0); }, cache + name},
+        {"the cache folder taken by another user", nullptr,
+         [&] {
+             ::mkdir(cache.c_str(), 0777);
+             EXPECT_EQ(::chown(cache.c_str(), 65534, 65534), 0);
+         },
+         ""},
     };
     test::ScopedEnv homeVar("HOME", home.c_str()), cacheVar("XDG_CACHE_HOME", nullptr);
     for (const auto& c : cases) {

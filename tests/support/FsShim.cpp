@@ -68,15 +68,6 @@ int open(const char* path, int flags, ...)
     return OpenWith("open", path, flags, mode, 0, false);
 }
 
-int open64(const char* path, int flags, ...)
-{
-    va_list ap;
-    va_start(ap, flags);
-    mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(ap, mode_t) : 0;
-    va_end(ap);
-    return OpenWith("open64", path, flags, mode, 0, false);
-}
-
 int openat(int dirfd, const char* path, int flags, ...)
 {
     va_list ap;
@@ -140,13 +131,6 @@ ssize_t pread(int fd, void* buffer, size_t n, off_t offset)
     return got;
 }
 
-ssize_t pread64(int fd, void* buffer, size_t n, off_t offset)
-{
-    ssize_t got = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread64")(fd, buffer, n, offset);
-    Spoil(fd, buffer, got, offset);
-    return got;
-}
-
 ssize_t pwrite(int fd, const void* buffer, size_t n, off_t offset)
 {
     if (Has("slow-write"))
@@ -154,10 +138,8 @@ ssize_t pwrite(int fd, const void* buffer, size_t n, off_t offset)
     return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite")(fd, buffer, n, offset);
 }
 
-ssize_t pwrite64(int fd, const void* buffer, size_t n, off_t offset)
-{
-    if (Has("slow-write"))
-        ::usleep(15000);
-    return Next<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite64")(fd, buffer, n, offset);
-}
+// The 64-bit names are the same calls on this platform.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
+ssize_t pread64(int fd, void* buffer, size_t n, off_t offset) __attribute__((alias("pread")));
+ssize_t pwrite64(int fd, const void* buffer, size_t n, off_t offset) __attribute__((alias("pwrite")));
 }

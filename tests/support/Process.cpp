@@ -7,7 +7,8 @@
 
 namespace stellmark::test {
 
-Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
+namespace {
+Child Start(const std::function<void()>& inChild)
 {
     // What the child prints goes to files in memory, read once it has ended: nothing to poll,
     // and no other child inherits them.
@@ -23,6 +24,15 @@ Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
             std::signal(sig, SIG_DFL);
+        inChild();
+    }
+    return c;
+}
+}  // namespace
+
+Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
+{
+    return Start([&] {
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0)
             ::_exit(127);
         std::vector<char*> args;
@@ -31,16 +41,25 @@ Child Spawn(const std::vector<std::string>& argv, const std::string& workDir)
         args.push_back(nullptr);
         ::execv(args[0], args.data());
         ::_exit(127);
-    }
-    return c;
+    });
+}
+
+ProcessResult RunForked(const std::function<void()>& body)
+{
+    return Wait(Start([&] {
+        body();
+        ::_exit(0);
+    }));
 }
 
 ProcessResult Wait(Child child)
 {
     ProcessResult r;
     int status = 0;
-    if (child.pid > 0 && ::waitpid(child.pid, &status, 0) == child.pid && WIFEXITED(status))
-        r.exitCode = WEXITSTATUS(status);
+    if (child.pid > 0 && ::waitpid(child.pid, &status, 0) == child.pid) {
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    }
     for (auto [fd, sink] : {std::pair{child.out, &r.out}, std::pair{child.err, &r.err}}) {
         char buf[4096];
         for (ssize_t n; fd >= 0 && (n = ::pread(fd, buf, sizeof buf, static_cast<off_t>(sink->size()))) > 0;)

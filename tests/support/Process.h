@@ -1,5 +1,6 @@
 #pragma once
 // Runs a program as a child process and captures what it prints and how it ends.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@ namespace stellmark::test {
 
 struct ProcessResult {
     int exitCode = -1;  // -1 when it did not exit normally
+    int signal = 0;     // the signal that ended it, if one did
     std::string out;
     std::string err;
 };
@@ -22,5 +24,7 @@ Child Spawn(const std::vector<std::string>& argv, const std::string& workDir = "
 // Reads what the child prints until it ends, and how it ended: a signal that killed it shows
 // as -1, an exit as its code.
 ProcessResult Wait(Child child);
+// Runs `body` in a forked child (exit 0 when it returns) and waits for it, as Spawn and Wait do.
+ProcessResult RunForked(const std::function<void()>& body);
 
 }  // namespace stellmark::test

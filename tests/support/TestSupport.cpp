@@ -11,6 +11,7 @@
 
 #include "core/DemoImages.h"
 #include "core/modMain.h"
+#include "errors/Failure.h"
 
 namespace stellmark::test {
 
@@ -64,6 +65,16 @@ std::vector<std::string> TempDir::Entries() const
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int FailureNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Failure& failure) {
+        return failure.Number();
+    }
+    return 0;
 }
 
 std::string Pattern(std::size_t n, unsigned seed)

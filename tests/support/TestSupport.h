@@ -146,6 +146,9 @@ public:
     ~ScopedProgramFile() { program::OverrideFile(""); }
 };
 
+// The number of the Failure that `f` throws; 0 when it throws none.
+int FailureNumber(const std::function<void()>& f);
+
 std::string Pattern(std::size_t n, unsigned seed = 1);
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
