@@ -81,7 +81,9 @@ public:
     // itself when it was not done; calling it first lets the flushed bytes be checked.
     void Seal(Overwrite overwrite);
     // Seals, closes and gives the file its name. False, with nothing changed, when
-    // Overwrite::Refuse finds the name taken. Safe to call again after a failure or false.
+    // Overwrite::Refuse finds the name taken. Safe to call again after a failure; after false
+    // only with Overwrite::Refuse again or not at all (Discard): the seal for a new name took
+    // over nothing of a file it would now replace.
     bool Commit(Overwrite overwrite = Overwrite::Replace);
     void Discard() noexcept;
     // The temporary name; empty while the file has none (unnamed, or not created).
