@@ -135,6 +135,7 @@ TEST(Handler, ModuleAndNameAreReadOffTheSignature)
         {"[frmPanne] Public Property Get Caption() As String", "frmPanne", "Caption"},
         {"[m] Property Let Caption(v As String)", "m", "Caption"},
         {"[m] Friend Property Set Item(o As Object)", "m", "Item"},
+        {"[m] Static Sub Tick()", "m", "Tick"},
         {"[stellmark-cli] run", "stellmark-cli", "run"},
         {"no brackets", "", "no"},
     };
