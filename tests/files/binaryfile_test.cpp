@@ -26,7 +26,7 @@ TEST(BinaryFile, OpenFailuresCarryTheirNumbers)
                                                                                {"", 52},
                                                                                {dir / "file/x", 76}}) {
         BinaryFile f;
-        EXPECT_EQ(test::FailureNumber([&] { f.OpenRead(path); }), number) << path;
+        EXPECT_EQ(test::FailureNumber([&f, &p = path] { f.OpenRead(p); }), number) << path;
         EXPECT_FALSE(f.IsOpen());
     }
     // Moved into another: the open file goes along.
@@ -106,7 +106,7 @@ TEST(TempOutput, TheNameIsTakenOnlyWhenFreeOrReplacedWholeAndOddTargetsAreNeverO
     for (const auto& [path, number] : std::vector<std::pair<std::string, int>>{
              {dir / "folder", 75}, {dir / "fifo", 75}, {"/dev/null", 75}, {dir / "dangling", 53}}) {
         TempOutput out;
-        EXPECT_EQ(test::FailureNumber([&] { out.Create(path); }), number) << path;
+        EXPECT_EQ(test::FailureNumber([&out, &p = path] { out.Create(p); }), number) << path;
         EXPECT_FALSE(out.IsOpen());
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"dangling", "fifo", "folder", "new"}));
