@@ -435,6 +435,7 @@ TEST_F(Cli, JsonOfInfoAndCramfsKeepsItsKeys)
     EXPECT_EQ(j["cramfs"]["big_endian"], false);
     j = nlohmann::json::parse(Cmd({"cramfs", "--json", images[22]}).out);  // none found: nothing stated
     EXPECT_EQ(j["cramfs"]["stated_size"], 0);
+    EXPECT_EQ(j["cramfs"]["crc"]["computed"], 0);
 }
 
 TEST_F(Cli, TheManualPageAndTheCompletionFollowTheCommandTable)
