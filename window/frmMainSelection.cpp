@@ -28,10 +28,7 @@ void frmMain::cmdFileOpen_Click()
 {
     Proc p("[frmMain] Private Sub cmdFileOpen_Click()", Handler::Silent);
     p.Run([&] {
-        std::optional<std::string> chosen;
-        p.Step([&] {
-            chosen = platform::Get().OpenFile({"Öffnen", LastDir_, "", kFilter, kFilterShownFirst});
-        });
+        const std::optional<std::string> chosen = AskOpenFile(p, LastDir_);
         if (!chosen)
             return;
         TakeImage(*chosen);

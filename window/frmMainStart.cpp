@@ -105,10 +105,7 @@ void frmMain::cmdFileCramfs_Click()
 {
     Proc p("[frmMain] Private Sub cmdFileCramfs_Click()", Handler::Silent);
     p.Run([&] {
-        std::optional<std::string> chosen;
-        p.Step([&] {
-            chosen = platform::Get().OpenFile({"Öffnen", LastDir_, "", kFilter, kFilterShownFirst});
-        });
+        const std::optional<std::string> chosen = AskOpenFile(p, LastDir_);
         if (!chosen)
             return;
         txtCramfs->setText(Q(*chosen));
